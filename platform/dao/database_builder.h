@@ -10,7 +10,21 @@
 //  - Text values are UTF-8 here; the engine stores and returns them unchanged
 //    (no normalisation). std::nullopt stores Null.
 //  - Nothing is visible to other connections before commit(); a builder that
-//    is destroyed without commit() removes the half-built file.
+//    is destroyed without commit() removes the half-built file. The file is
+//    built under a temporary name beside `path` and appears at `path` only
+//    when commit() succeeds, so an interrupted build leaves nothing there.
+//  - createTable() refuses an existing table name (3010), reserved names
+//    (beginning with "zen_", "sqlite_" or "ZSys": 3001), a field name given
+//    twice (3191, letter case ignored), an unsupported type or an
+//    auto-increment column that is not dbLong or not the only one (3259).
+//    A table without an auto-increment column gets a hidden row key.
+//  - insertRows() converts and checks every cell as the engine's Update
+//    does: a field the table lacks 3265, the auto-increment field 3164, text
+//    longer than the size in characters 3163, Null where a value is required
+//    3314, a duplicate in a unique field 3022, text that is no number for a
+//    number field 3421. Fields not named get their DefaultValue. A failing
+//    call inserts none of its rows.
+//  - After commit() the builder is finished; any further call throws 3420.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -37,11 +51,13 @@ struct ColumnDefinition {
   std::string defaultValue;   // as DAO reports it, e.g. "\"abc\"" or "0"; empty for none
   bool indexed = false;       // the engine keeps a case-insensitive index that criteria
                               // searches (FindFirst) on this column can use
+  std::string format;         // the field's "Format" property (e.g. "Short Time"); empty for none
 };
 
 struct TableDefinition {
   std::string name;
   std::vector<ColumnDefinition> columns;  // in stored order
+  bool systemTable = false;  // TableDefs reports it with the system-object attributes (0x80000002)
 };
 
 using CellValue = std::optional<std::string>;  // UTF-8 text or decimal number; nullopt = Null

@@ -1,0 +1,145 @@
+#pragma once
+// Unit1: the main form TForm1, the program's one window.
+//
+// Contract:
+//  - Creating the form builds, in this order: every control of the layout
+//    (in layout order, each with its layout name as objectName, its position,
+//    size, font, caption, hint and tab order), then the data components
+//    (CreateDataComponents), then opens the tables (OpenTables), then runs
+//    FormCreate. An exception from FormCreate is shown in the error box and
+//    the form is still created; an exception from the layout or the data
+//    components escapes the constructor (the program then cannot start).
+//  - Client area 591 × 391 at 96 dpi, fixed size, system menu and minimise
+//    box only; centred on the primary screen when first shown. On another
+//    logical dpi the whole layout is scaled by gui::LayoutScale.
+//  - Components are owned by the form (Qt parent ownership) for its whole
+//    life; the pointers below stay valid as long as the form exists.
+//  - Event handlers are the methods named after component and event.
+#include <QWidget>
+
+#include <functional>
+
+#include "app/controls/ComCtrls.h"
+#include "app/controls/ExtCtrls.h"
+#include "app/controls/StdCtrls.h"
+#include "app/controls/TDBComboBox.h"
+#include "app/controls/TDBEdit.h"
+#include "app/controls/TDBMemo.h"
+#include "app/controls/TDBNavigator.h"
+#include "app/controls/TDBText.h"
+#include "platform/gui/layout_scale.h"
+
+class QAbstractScrollArea;
+
+// Points of the form's creation at which a creation probe is called.
+enum class CreationStep {
+  LayoutLoaded,  // every control exists, nothing else yet
+  TablesOpened,  // data components created, tables opened; FormCreate next
+  FormCreate,    // inside FormCreate, after CheckBox1 was unchecked
+};
+
+class TForm1;
+
+struct TForm1Options {
+  // Logical dpi to lay the form out for; 0 takes the primary screen's.
+  int screenDpi = 0;
+  // Called at each CreationStep with the form being created; may throw to
+  // make that step fail. Lets tests reach the failure paths of the creation;
+  // empty in the program.
+  std::function<void(TForm1&, CreationStep)> probe;
+};
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kClientWidth = 591;
+  static constexpr int kClientHeight = 391;
+
+  explicit TForm1(QWidget* parent = nullptr, TForm1Options options = {});
+  ~TForm1() override;
+
+  const gui::LayoutScale& layoutScale() const noexcept { return scale_; }
+
+  // Handlers.
+  void FormCreate();
+  void Panel2DblClick();
+
+  // Writes the record status line (Label2) from the main table. The table
+  // does not exist yet, so for now the line keeps its design text.
+  void UpdateStatusLine();
+
+  // The character that Panel2DblClick looks for in the search box.
+  static QString panel2Word();
+
+  // Components, in layout order.
+  TPageControl* PageControl1 = nullptr;
+  TTabSheet* TabSheet1 = nullptr;
+  TDBEdit* DBEdit1 = nullptr;
+  TLabel* Label5 = nullptr;
+  TDBText* DBText1 = nullptr;
+  TLabel* Label12 = nullptr;
+  TDBEdit* DBEdit10 = nullptr;
+  TDBEdit* DBEdit11 = nullptr;
+  TPanel* Panel1 = nullptr;
+  TLabel* Label6 = nullptr;
+  TLabel* Label7 = nullptr;
+  TLabel* Label8 = nullptr;
+  TLabel* Label9 = nullptr;
+  TLabel* Label10 = nullptr;
+  TLabel* Label11 = nullptr;
+  TDBEdit* DBEdit2 = nullptr;
+  TDBComboBox* DBComboBox1 = nullptr;
+  TDBEdit* DBEdit3 = nullptr;
+  TDBComboBox* DBComboBox2 = nullptr;
+  TDBEdit* DBEdit4 = nullptr;
+  TDBComboBox* DBComboBox3 = nullptr;
+  TDBEdit* DBEdit5 = nullptr;
+  TDBComboBox* DBComboBox4 = nullptr;
+  TDBEdit* DBEdit8 = nullptr;
+  TDBComboBox* DBComboBox5 = nullptr;
+  TDBEdit* DBEdit9 = nullptr;
+  TDBEdit* DBEdit7 = nullptr;
+  TLabel* Label4 = nullptr;
+  TDBEdit* DBEdit6 = nullptr;
+  TLabel* Label13 = nullptr;
+  TDBMemo* DBMemo1 = nullptr;
+  TPanel* Panel2 = nullptr;
+  TLabel* Label2 = nullptr;
+  TCheckBox* CheckBox1 = nullptr;
+  TLabel* Label1 = nullptr;
+  TEdit* Edit1 = nullptr;
+  TLabel* Label3 = nullptr;
+  TEdit* Edit2 = nullptr;
+  TDBNavigator* DBNavigator1 = nullptr;
+  TButton* Button1 = nullptr;
+  TTabSheet* TabSheet2 = nullptr;
+  QAbstractScrollArea* SynMemo1 = nullptr;  // read-only reference pane
+  TTabSheet* TabSheet3 = nullptr;
+  QAbstractScrollArea* SynMemo2 = nullptr;  // read-only reference pane
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  enum class FontKey { F1, F2, F3, F4 };
+
+  void CreateLayout();
+  void CreateDataEntryPage();
+  void CreateReferencePages();
+  void SetTabOrder();
+  void CreateDataComponents();
+  void OpenTables();
+  void ConnectEvents();
+  void DoCreate();
+
+  void place(QWidget* control, int left, int top, int width, int height) const;
+  QFont layoutFont(FontKey key) const;
+  template <class Control, class... Args>
+  Control* make(QWidget* parent, const char* name, FontKey font, Args&&... args);
+  void probe(CreationStep step);
+
+  TForm1Options options_;
+  gui::LayoutScale scale_;
+  bool centred_ = false;
+};

@@ -1,0 +1,3 @@
+#include "app/controls/TDBEdit.h"
+
+TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent) {}

@@ -1,0 +1,24 @@
+#pragma once
+// The program's start, in this order, on an application object that already
+// exists (gui::Application):
+//  1. COM for the main thread (initializeComForMainThread);
+//  2. the application title "Zenmora１．０版" and the application icon;
+//  3. the main form;
+//  4. the message loop, until the main form is closed.
+// Returns the exit code: the loop's, or 1 when creating the main form threw;
+// that exception is shown first in the "Application Error" box
+// (gui::showStartupFailure) and the window is never shown.
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+inline constexpr const char* kApplicationTitle = "Zenmora１．０版";
+
+using MainFormFactory = std::function<std::unique_ptr<QWidget>()>;
+
+// With TForm1 as the main form.
+int runProgram();
+
+// With another main form; lets tests drive the start-up paths.
+int runProgram(const MainFormFactory& createMainForm);

@@ -1,0 +1,128 @@
+#include "platform/automation/automation_object.h"
+
+#include <algorithm>
+
+#include "platform/automation/call_observer.h"
+#include "platform/automation/text_compare.h"
+
+namespace automation {
+
+namespace {
+
+const Variant kEmptyArgument;
+
+}  // namespace
+
+const Variant& argumentOrEmpty(const Arguments& arguments, std::size_t index) {
+  return index < arguments.size() ? arguments[index] : kEmptyArgument;
+}
+
+DispatchTable::DispatchTable(std::vector<MemberEntry> members) : members_(std::move(members)) {
+  std::sort(members_.begin(), members_.end(), [](const MemberEntry& a, const MemberEntry& b) {
+    return compareIgnoringCase(a.name, b.name) < 0;
+  });
+}
+
+const MemberEntry* DispatchTable::find(std::string_view name) const noexcept {
+  const auto found = std::lower_bound(members_.begin(), members_.end(), name, [](const MemberEntry& entry, std::string_view key) {
+    return compareIgnoringCase(entry.name, key) < 0;
+  });
+  if (found == members_.end() || compareIgnoringCase(found->name, name) != 0) return nullptr;
+  return &*found;
+}
+
+std::vector<std::string_view> DispatchTable::memberNames() const {
+  std::vector<std::string_view> names;
+  names.reserve(members_.size());
+  for (const MemberEntry& entry : members_) names.push_back(entry.name);
+  return names;
+}
+
+Variant AutomationObject::get(std::string_view name, const Arguments& arguments) {
+  return invoke(InvokeKind::PropertyGet, name, arguments, nullptr);
+}
+
+void AutomationObject::put(std::string_view name, const Variant& value) {
+  static const Arguments kNoArguments;
+  invoke(InvokeKind::PropertyPut, name, kNoArguments, &value);
+}
+
+void AutomationObject::put(std::string_view name, const Arguments& arguments, const Variant& value) {
+  invoke(InvokeKind::PropertyPut, name, arguments, &value);
+}
+
+Variant AutomationObject::call(std::string_view name, const Arguments& arguments) {
+  return invoke(InvokeKind::Method, name, arguments, nullptr);
+}
+
+ObjectRef AutomationObject::getObject(std::string_view name, const Arguments& arguments) {
+  Variant result = get(name, arguments);
+  if (result.type() != VariantType::Object) {
+    throw EOleException("'" + std::string(name) + "' of " + std::string(typeName()) + " is not an object",
+                        hresult::typeMismatch);
+  }
+  return result.asObject();
+}
+
+Variant AutomationObject::invoke(InvokeKind kind, std::string_view name, const Arguments& arguments,
+                                 const Variant* value) {
+  notifyCallObservers(AutomationCall{*this, typeName(), name, kind, arguments, value});
+  const MemberEntry* member = dispatchTable().find(name);
+  if (member == nullptr) {
+    throw EOleException("'" + std::string(name) + "' is not a member of " + std::string(typeName()),
+                        hresult::unknownName);
+  }
+  try {
+    return runMember(*member, kind, name, arguments, value);
+  } catch (...) {
+    raiseFailure(std::current_exception(), member->name);
+  }
+}
+
+Variant AutomationObject::runMember(const MemberEntry& member, InvokeKind kind, std::string_view name,
+                                    const Arguments& arguments, const Variant* value) {
+  const auto count = static_cast<int>(arguments.size());
+  if (kind == InvokeKind::PropertyPut) {
+    if (!member.write) {
+      throw EOleException("'" + std::string(member.name) + "' of " + std::string(typeName()) +
+                              " cannot be assigned",
+                          hresult::memberNotFound);
+    }
+    if (count != 0) {
+      throw EOleException("'" + std::string(member.name) + "' takes no arguments", hresult::badParameterCount);
+    }
+    member.write(*this, arguments, *value);
+    return Variant();
+  }
+  if (!member.isMethod && member.maxArguments == 0 && count > 0) {
+    // Fields(3) is Fields.Item(3): the arguments go to the value's default member.
+    static const Arguments kNoArguments;
+    const Variant holder = member.read(*this, kNoArguments);
+    if (holder.type() != VariantType::Object) {
+      throw EOleException("'" + std::string(member.name) + "' takes no arguments", hresult::badParameterCount);
+    }
+    const ObjectRef object = holder.asObject();
+    return object->get(object->defaultMemberName(), arguments);
+  }
+  if (count < member.minArguments || count > member.maxArguments) {
+    throw EOleException("Wrong number of arguments for '" + std::string(member.name) + "' of " +
+                            std::string(typeName()),
+                        hresult::badParameterCount);
+  }
+  (void)name;
+  return member.read(*this, arguments);
+}
+
+void AutomationObject::raiseFailure(std::exception_ptr failure, std::string_view member) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const EOleException&) {
+    throw;
+  } catch (const VariantConversionError& error) {
+    throw EOleException(std::string(error.what()) + " (in '" + std::string(member) + "')", hresult::typeMismatch);
+  } catch (const std::exception& error) {
+    throw EOleException(error.what(), hresult::failure);
+  }
+}
+
+}  // namespace automation

@@ -1,0 +1,156 @@
+#pragma once
+// An object reached by late binding: its properties and methods are found by
+// name at the time of the call, as COM's IDispatch does.
+//
+// Contract:
+//  - Member names match without regard to letter case ("movenext" reaches
+//    MoveNext). An unknown name throws EOleException (DISP_E_UNKNOWNNAME).
+//  - get() reads a property, or calls a method when the name is a method, as
+//    a late-bound call whose result is used does. call() calls a method, or
+//    reads a property.
+//  - A property that takes no arguments, read with arguments, gives its
+//    value's default member ("Item" for collections) called with those
+//    arguments: get("Fields", {3}) is Fields.Item(3), get("Errors", {0}) is
+//    Errors.Item(0).
+//  - put() assigns a property; a read-only property or a method throws
+//    EOleException (DISP_E_MEMBERNOTFOUND).
+//  - Too few or too many arguments throw EOleException (DISP_E_BADPARAMCOUNT);
+//    an argument of a kind that cannot be converted throws EOleException
+//    (DISP_E_TYPEMISMATCH).
+//  - Every call through get/put/call is reported to the call observers
+//    (call_observer.h) before it runs, failing calls included.
+//  - Every failure leaves as EOleException; a class decides how its own
+//    failures are described (raiseFailure).
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "platform/automation/ole_exception.h"
+#include "platform/automation/variant.h"
+
+namespace automation {
+
+using Arguments = std::vector<Variant>;
+
+enum class InvokeKind { PropertyGet, PropertyPut, Method };
+
+class AutomationObject;
+
+struct MemberEntry {
+  std::string_view name;
+  bool isMethod = false;
+  int minArguments = 0;
+  int maxArguments = 0;
+  std::function<Variant(AutomationObject&, const Arguments&)> read;  // property read or method call
+  std::function<void(AutomationObject&, const Arguments&, const Variant&)> write;  // empty: read-only
+};
+
+// The members of one automation class, looked up by name ignoring case.
+class DispatchTable {
+ public:
+  template <class T>
+  class Builder;
+
+  const MemberEntry* find(std::string_view name) const noexcept;
+  std::vector<std::string_view> memberNames() const;
+
+ private:
+  explicit DispatchTable(std::vector<MemberEntry> members);
+  std::vector<MemberEntry> members_;  // sorted by name, ignoring case
+};
+
+class AutomationObject : public std::enable_shared_from_this<AutomationObject> {
+ public:
+  virtual ~AutomationObject() = default;
+  AutomationObject() = default;
+  AutomationObject(const AutomationObject&) = delete;
+  AutomationObject& operator=(const AutomationObject&) = delete;
+
+  Variant get(std::string_view name, const Arguments& arguments = {});
+  void put(std::string_view name, const Variant& value);
+  void put(std::string_view name, const Arguments& arguments, const Variant& value);
+  Variant call(std::string_view name, const Arguments& arguments = {});
+
+  // Shorthand for get(...).asObject(): the object a property or method returns.
+  ObjectRef getObject(std::string_view name, const Arguments& arguments = {});
+
+  // The class's name as call records and error texts show it, e.g. "Recordset".
+  virtual std::string_view typeName() const noexcept = 0;
+
+ protected:
+  virtual const DispatchTable& dispatchTable() const = 0;
+  // The default member used by get() with arguments on a property that takes none.
+  virtual std::string_view defaultMemberName() const noexcept { return "Item"; }
+  // Rethrows the failure of `member` as EOleException. The default lets
+  // EOleException pass, reports VariantConversionError as a type mismatch and
+  // any other exception as E_FAIL with its text.
+  [[noreturn]] virtual void raiseFailure(std::exception_ptr failure, std::string_view member);
+
+ private:
+  Variant invoke(InvokeKind kind, std::string_view name, const Arguments& arguments, const Variant* value);
+  Variant runMember(const MemberEntry& member, InvokeKind kind, std::string_view name, const Arguments& arguments,
+                    const Variant* value);
+};
+
+// Builds a DispatchTable for class T (derived from AutomationObject). Every
+// handler receives the object as T&.
+template <class T>
+class DispatchTable::Builder {
+ public:
+  // A read-only property without arguments: Variant get(T&).
+  template <class Get>
+  Builder& property(std::string_view name, Get get) {
+    return add(name, false, 0, 0, wrapRead([get](T& self, const Arguments&) { return Variant(get(self)); }), {});
+  }
+  // A read/write property without arguments: get(T&), void put(T&, const Variant&).
+  template <class Get, class Put>
+  Builder& property(std::string_view name, Get get, Put put) {
+    return add(name, false, 0, 0, wrapRead([get](T& self, const Arguments&) { return Variant(get(self)); }),
+               [put](AutomationObject& object, const Arguments&, const Variant& value) {
+                 put(static_cast<T&>(object), value);
+               });
+  }
+  // A read-only property with arguments: Variant get(T&, const Arguments&).
+  template <class Get>
+  Builder& indexedProperty(std::string_view name, int minArguments, int maxArguments, Get get) {
+    return add(name, false, minArguments, maxArguments,
+               wrapRead([get](T& self, const Arguments& arguments) { return Variant(get(self, arguments)); }), {});
+  }
+  // A method: Variant call(T&, const Arguments&); a method without result returns Variant().
+  template <class Call>
+  Builder& method(std::string_view name, int minArguments, int maxArguments, Call call) {
+    return add(name, true, minArguments, maxArguments, wrapRead([call](T& self, const Arguments& arguments) {
+                 if constexpr (std::is_void_v<decltype(call(self, arguments))>) {
+                   call(self, arguments);
+                   return Variant();
+                 } else {
+                   return Variant(call(self, arguments));
+                 }
+               }),
+               {});
+  }
+  DispatchTable build() { return DispatchTable(std::move(members_)); }
+
+ private:
+  template <class Read>
+  static std::function<Variant(AutomationObject&, const Arguments&)> wrapRead(Read read) {
+    return [read](AutomationObject& object, const Arguments& arguments) {
+      return read(static_cast<T&>(object), arguments);
+    };
+  }
+  Builder& add(std::string_view name, bool isMethod, int minArguments, int maxArguments,
+               std::function<Variant(AutomationObject&, const Arguments&)> read,
+               std::function<void(AutomationObject&, const Arguments&, const Variant&)> write) {
+    members_.push_back(MemberEntry{name, isMethod, minArguments, maxArguments, std::move(read), std::move(write)});
+    return *this;
+  }
+  std::vector<MemberEntry> members_;
+};
+
+// The argument at `index`, or Empty when the caller passed fewer (an
+// optional argument left out).
+const Variant& argumentOrEmpty(const Arguments& arguments, std::size_t index);
+
+}  // namespace automation

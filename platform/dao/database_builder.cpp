@@ -1,0 +1,289 @@
+#include "platform/dao/database_builder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+
+#include "platform/automation/text_compare.h"
+#include "platform/dao/column_value.h"
+#include "platform/dao/engine_error.h"
+#include "platform/dao/file_format.h"
+#include "platform/dao/sqlite_handle.h"
+#include "platform/dao/table_schema.h"
+
+namespace dao {
+
+namespace {
+
+bool pathIsTaken(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0;
+}
+
+std::string temporaryPathBeside(const std::string& path) {
+  std::random_device entropy;
+  return path + ".building-" + std::to_string(::getpid()) + "-" + std::to_string(entropy());
+}
+
+void removeDatabaseFiles(const std::string& path) {
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) ::unlink((path + suffix).c_str());
+}
+
+void flushToDisk(const std::string& path) {
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor >= 0) {
+    ::fsync(descriptor);
+    ::close(descriptor);
+  }
+}
+
+[[noreturn]] void refuseDefinition(const std::string& description) {
+  throw EngineError(error::invalidArgument, description);
+}
+
+void validateTable(SqliteConnection& sql, const TableDefinition& table) {
+  if (table.name.empty()) refuseDefinition("A table needs a name.");
+  if (isReservedName(table.name)) refuseDefinition("The table name '" + table.name + "' is reserved by the engine.");
+  SqliteStatement existing = sql.prepare("SELECT 1 FROM zen_tables WHERE name = ?1 COLLATE NOCASE");
+  existing.bindText(1, table.name);
+  if (existing.step()) raise(error::tableExists, table.name);
+  if (table.columns.empty()) refuseDefinition("The table '" + table.name + "' needs at least one field.");
+  int autoIncrementColumns = 0;
+  for (std::size_t i = 0; i < table.columns.size(); ++i) {
+    const ColumnDefinition& column = table.columns[i];
+    if (column.name.empty()) refuseDefinition("A field of table '" + table.name + "' has no name.");
+    if (isReservedName(column.name)) refuseDefinition("The field name '" + column.name + "' is reserved by the engine.");
+    for (std::size_t j = 0; j < i; ++j) {
+      if (automation::equalsIgnoringCase(table.columns[j].name, column.name)) raise(error::duplicateFieldName, column.name);
+    }
+    if (!isSupportedColumnType(column.type)) raise(error::invalidFieldType);
+    if (column.autoIncrement && (column.type != dbLong || ++autoIncrementColumns > 1)) raise(error::invalidFieldType);
+    if (column.size < 0 || (column.type == dbText && column.size > 255)) {
+      refuseDefinition("The size of field '" + column.name + "' is out of range.");
+    }
+  }
+}
+
+std::string rowKeyOf(const TableDefinition& table) {
+  for (const ColumnDefinition& column : table.columns) {
+    if (column.autoIncrement) return column.name;
+  }
+  return std::string(kHiddenRowKeyColumn);
+}
+
+}  // namespace
+
+struct DatabaseBuilder::Impl {
+  std::string finalPath;
+  std::string buildPath;
+  SqliteConnection sql;
+  bool finished = false;
+
+  ~Impl() {
+    if (!finished) {
+      sql.close();
+      removeDatabaseFiles(buildPath);
+    }
+  }
+
+  SqliteConnection& connection() {
+    if (finished) raise(error::objectClosed);
+    return sql;
+  }
+};
+
+DatabaseBuilder::DatabaseBuilder(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+DatabaseBuilder::DatabaseBuilder(DatabaseBuilder&&) noexcept = default;
+DatabaseBuilder& DatabaseBuilder::operator=(DatabaseBuilder&&) noexcept = default;
+DatabaseBuilder::~DatabaseBuilder() = default;
+
+DatabaseBuilder DatabaseBuilder::createNew(const std::string& path) {
+  if (path.empty()) raise(error::fileNotFound, path);
+  if (pathIsTaken(path)) raise(error::databaseExists);
+  auto impl = std::make_unique<Impl>();
+  impl->finalPath = path;
+  impl->buildPath = temporaryPathBeside(path);
+  try {
+    impl->sql = SqliteConnection(impl->buildPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX |
+                                                      SQLITE_OPEN_EXCLUSIVE);
+    SqliteConnection& sql = impl->sql;
+    sql.execute("PRAGMA application_id=" + std::to_string(kApplicationId));
+    sql.execute("PRAGMA user_version=" + std::to_string(kFormatRevision));
+    sql.execute("PRAGMA journal_mode=WAL");
+    sql.execute("PRAGMA synchronous=OFF");
+    sql.execute("BEGIN IMMEDIATE");
+    sql.execute(
+        "CREATE TABLE zen_info(key TEXT PRIMARY KEY, value TEXT NOT NULL);"
+        "CREATE TABLE zen_tables(name TEXT NOT NULL UNIQUE COLLATE NOCASE, row_key TEXT NOT NULL, "
+        "attributes INTEGER NOT NULL);"
+        "CREATE TABLE zen_columns(table_name TEXT NOT NULL, ordinal INTEGER NOT NULL, name TEXT NOT NULL, "
+        "dao_type INTEGER NOT NULL, size INTEGER NOT NULL, auto_increment INTEGER NOT NULL, "
+        "required INTEGER NOT NULL, unique_values INTEGER NOT NULL, indexed INTEGER NOT NULL, "
+        "default_value TEXT NOT NULL, format TEXT NOT NULL, PRIMARY KEY(table_name, ordinal));");
+    SqliteStatement info = sql.prepare("INSERT INTO zen_info(key, value) VALUES(?1, ?2)");
+    info.bindText(1, "format_version");
+    info.bindText(2, kFormatVersion);
+    info.step();
+    info.reset();
+    info.bindText(1, "collating_order");
+    info.bindText(2, std::to_string(kCollatingOrder));
+    info.step();
+  } catch (const SqliteError& failure) {
+    if (failure.primaryCode() == SQLITE_CANTOPEN) raise(error::diskFailure, path);
+    raise(error::unexpected, failure.what());
+  }
+  return DatabaseBuilder(std::move(impl));
+}
+
+void DatabaseBuilder::createTable(const TableDefinition& table) {
+  SqliteConnection& sql = impl_->connection();
+  try {
+    validateTable(sql, table);
+    const std::string rowKey = rowKeyOf(table);
+    const std::string quotedTable = quoteIdentifier(table.name);
+    std::string columnsSql;
+    if (rowKey == kHiddenRowKeyColumn) columnsSql = quoteIdentifier(rowKey) + " INTEGER PRIMARY KEY AUTOINCREMENT, ";
+    for (const ColumnDefinition& column : table.columns) {
+      columnsSql += quoteIdentifier(column.name) + " ";
+      columnsSql += column.autoIncrement ? std::string("INTEGER PRIMARY KEY AUTOINCREMENT") : std::string(sqlColumnType(column.type));
+      columnsSql += ", ";
+    }
+    const std::string version = quoteIdentifier(kRowVersionColumn);
+    columnsSql += version + " INTEGER NOT NULL DEFAULT 0";
+    sql.execute("CREATE TABLE " + quotedTable + "(" + columnsSql + ")");
+    // Writers that do not know the row version still cause write conflicts.
+    sql.execute("CREATE TRIGGER " + quoteIdentifier("zen_version_" + table.name) + " AFTER UPDATE ON " + quotedTable +
+                " FOR EACH ROW WHEN NEW." + version + " IS OLD." + version + " BEGIN UPDATE " + quotedTable +
+                " SET " + version + " = OLD." + version + " + 1 WHERE rowid = NEW.rowid; END");
+
+    SqliteStatement tableRow = sql.prepare("INSERT INTO zen_tables(name, row_key, attributes) VALUES(?1, ?2, ?3)");
+    tableRow.bindText(1, table.name);
+    tableRow.bindText(2, rowKey);
+    tableRow.bindInteger(3, table.systemTable ? kSystemTableAttributes : 0);
+    tableRow.step();
+
+    SqliteStatement columnRow = sql.prepare(
+        "INSERT INTO zen_columns(table_name, ordinal, name, dao_type, size, auto_increment, required, "
+        "unique_values, indexed, default_value, format) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+      const ColumnDefinition& column = table.columns[i];
+      columnRow.reset();
+      columnRow.bindText(1, table.name);
+      columnRow.bindInteger(2, static_cast<std::int64_t>(i));
+      columnRow.bindText(3, column.name);
+      columnRow.bindInteger(4, column.type);
+      columnRow.bindInteger(5, ColumnSchema::reportedSize(column.type, column.size));
+      columnRow.bindInteger(6, column.autoIncrement ? 1 : 0);
+      columnRow.bindInteger(7, column.required ? 1 : 0);
+      columnRow.bindInteger(8, column.unique ? 1 : 0);
+      columnRow.bindInteger(9, column.indexed ? 1 : 0);
+      columnRow.bindText(10, column.defaultValue);
+      columnRow.bindText(11, column.format);
+      columnRow.step();
+      const bool text = column.type == dbText || column.type == dbMemo;
+      const std::string indexed = quoteIdentifier(column.name) + (text ? " COLLATE NOCASE" : "");
+      const std::string suffix = table.name + "_" + std::to_string(i);
+      if (column.unique && !column.autoIncrement) {
+        sql.execute("CREATE UNIQUE INDEX " + quoteIdentifier("zen_ux_" + suffix) + " ON " + quotedTable + "(" +
+                    indexed + ")");
+      }
+      if (column.indexed && !column.unique && !column.autoIncrement) {
+        sql.execute("CREATE INDEX " + quoteIdentifier("zen_ix_" + suffix) + " ON " + quotedTable + "(" + indexed + ")");
+      }
+    }
+  } catch (const SqliteError& failure) {
+    raise(error::unexpected, failure.what());
+  }
+}
+
+void DatabaseBuilder::insertRows(const std::string& table, const std::vector<std::string>& columns,
+                                 const std::vector<std::vector<CellValue>>& rows) {
+  SqliteConnection& sql = impl_->connection();
+  const std::shared_ptr<const TableSchema> schema = loadTableSchema(sql, table);
+  if (schema->alwaysReadOnly) raise(error::readOnlyObject);
+  std::vector<std::size_t> given;
+  for (const std::string& name : columns) {
+    const auto index = schema->findColumn(name);
+    if (!index) raise(error::itemNotFound);
+    if (schema->columns[*index].autoIncrement) raise(error::fieldNotUpdatable, schema->columns[*index].name);
+    given.push_back(*index);
+  }
+  std::vector<std::size_t> written;
+  std::string names;
+  std::string placeholders;
+  for (std::size_t i = 0; i < schema->columns.size(); ++i) {
+    if (schema->columns[i].autoIncrement) continue;
+    written.push_back(i);
+    names += quoteIdentifier(schema->columns[i].name) + ", ";
+    placeholders += "?" + std::to_string(written.size()) + ", ";
+  }
+  names.resize(names.size() - 2);
+  placeholders.resize(placeholders.size() - 2);
+
+  std::vector<automation::Variant> defaults;
+  for (const ColumnSchema& column : schema->columns) defaults.push_back(defaultValueOf(column));
+  try {
+    sql.execute("SAVEPOINT zen_insert_rows");
+    SqliteStatement insert =
+        sql.prepare("INSERT INTO " + quoteIdentifier(schema->sqlName) + "(" + names + ") VALUES(" + placeholders + ")");
+    std::string failedColumn;
+    try {
+      for (const std::vector<CellValue>& row : rows) {
+        if (row.size() != given.size()) refuseDefinition("Every row needs one value per named field.");
+        std::vector<automation::Variant> values = defaults;
+        for (std::size_t i = 0; i < given.size(); ++i) {
+          const ColumnSchema& column = schema->columns[given[i]];
+          values[given[i]] = row[i] ? toStoredValue(automation::Variant(*row[i]), column) : automation::Variant::null();
+        }
+        insert.reset();
+        for (std::size_t i = 0; i < written.size(); ++i) {
+          const ColumnSchema& column = schema->columns[written[i]];
+          checkStoredValue(values[written[i]], column);
+          bindStoredValue(insert, static_cast<int>(i + 1), values[written[i]], column);
+        }
+        insert.step();
+      }
+      insert.reset();
+      sql.execute("RELEASE zen_insert_rows");
+    } catch (...) {
+      insert.reset();
+      sql.execute("ROLLBACK TO zen_insert_rows");
+      sql.execute("RELEASE zen_insert_rows");
+      throw;
+    }
+  } catch (const SqliteError& failure) {
+    if (failure.primaryCode() == SQLITE_CONSTRAINT) {
+      const std::string_view message = failure.what();
+      const auto dot = message.rfind('.');
+      raise(error::duplicateValue, dot == std::string_view::npos ? std::string_view() : message.substr(dot + 1));
+    }
+    raise(error::unexpected, failure.what());
+  }
+}
+
+void DatabaseBuilder::commit() {
+  SqliteConnection& sql = impl_->connection();
+  try {
+    sql.execute("COMMIT");
+    sql.execute("PRAGMA wal_checkpoint(TRUNCATE)");
+  } catch (const SqliteError&) {
+    raise(error::diskFailure, impl_->finalPath);
+  }
+  sql.close();
+  flushToDisk(impl_->buildPath);
+  // link() never replaces: whatever appeared at the path meanwhile is kept.
+  if (::link(impl_->buildPath.c_str(), impl_->finalPath.c_str()) != 0) {
+    const int failure = errno;
+    removeDatabaseFiles(impl_->buildPath);
+    impl_->finished = true;
+    if (failure == EEXIST) raise(error::databaseExists);
+    raise(error::diskFailure, impl_->finalPath);
+  }
+  removeDatabaseFiles(impl_->buildPath);
+  impl_->finished = true;
+}
+
+}  // namespace dao

@@ -1,0 +1,141 @@
+#pragma once
+// A dynaset cursor over one table: the engine's recordset without the
+// automation surface (dao_recordset.h puts the DAO members on top).
+//
+// Rows and order: the keyset (keyset.h) taken at open, in the table's key
+// (ID) order. A row's values are read when the cursor lands on it (moves,
+// Bookmark, FindFirst), so changes others made to it are seen; they are then
+// kept until the cursor lands again (Move 0 re-reads the current row).
+//
+// Contract, by member (numbers are EngineError numbers):
+//  - Positions: before the first row (BOF), on a row, after the last (EOF);
+//    an empty dynaset is at BOF and EOF at once. Opening lands on the first
+//    row; a clone starts at BOF with no current row.
+//  - moveFirst/moveLast: 3021 on an empty dynaset. moveNext at EOF and
+//    movePrevious at BOF: 3021. move(n) needs a current row (3021); it counts
+//    live rows from the current one and stops at BOF or EOF when it runs
+//    past an end; move(0) re-reads the current row. Every move ends a
+//    pending Edit or AddNew without saving it.
+//  - A row deleted by another connection stays a position (a hole): the
+//    cursor may stand on it, but reading its values, Edit and Delete fail
+//    with 3167. A row deleted through this keyset is skipped by moves; while
+//    the cursor still stands on it, reading it gives 3167 as well.
+//  - absolutePosition: 0-based among live rows, -1 without a current row;
+//    setting it outside [0, recordCount) is 3001. recordCount: exact, holes
+//    included, rows removed through the keyset excluded.
+//  - bookmark: 4 bytes identifying the row (its key, little-endian); 3021
+//    without a current row. gotoBookmark: 3159 for a value that is not a
+//    bookmark of this keyset, 3167 (after moving there) when the row is gone.
+//  - edit: 3027 when not updatable, 3021 without a current row, 3167 when
+//    the row is gone; reads the row afresh and remembers its change counter.
+//    addNew: 3027 when not updatable; starts a new row with the defaults.
+//  - setValue: 3020 outside Edit/AddNew, 3164 for the auto-increment
+//    column, 3421/3349 for a value the column cannot hold.
+//  - update: 3020 outside Edit/AddNew; one transaction; 3163 text too long,
+//    3314 Null in a required column, 3022 duplicate in a unique column, 3197
+//    when the edited row was changed or deleted by another connection since
+//    edit, 3218 when the file stays locked. A failed update changes nothing
+//    and keeps the edit pending; a successful one ends it, and after AddNew
+//    the cursor stays where it was and the new row joins the keyset's end.
+//  - cancelUpdate: 3020 outside Edit/AddNew.
+//  - deleteCurrent: 3027 when not updatable, 3021 without a current row,
+//    3167 when the row is already gone; the cursor stays on the deleted row.
+//  - findFirst: the first row of the keyset, in order, that matches the
+//    criteria (criteria.h); true and lands on it when found, false and stays
+//    put otherwise. 3077 for criteria text that does not parse, 3070 for a
+//    name that is no field.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/automation/variant.h"
+#include "platform/dao/database_connection.h"
+#include "platform/dao/keyset.h"
+#include "platform/dao/row_reader.h"
+#include "platform/dao/table_schema.h"
+
+namespace dao {
+
+enum class EditMode : int { None = 0, Editing = 1, Adding = 2 };
+
+class Dynaset {
+ public:
+  Dynaset(std::shared_ptr<DatabaseConnection> connection, std::shared_ptr<const TableSchema> table, bool readOnly);
+  // A second cursor over the same keyset, at BOF.
+  std::unique_ptr<Dynaset> clone() const;
+
+  const TableSchema& table() const noexcept { return *table_; }
+  bool isUpdatable() const noexcept { return !readOnly_; }
+
+  bool isBof();
+  bool isEof();
+  void moveFirst();
+  void moveLast();
+  void moveNext();
+  void movePrevious();
+  void move(std::int32_t rows);
+  std::int32_t absolutePosition();
+  void setAbsolutePosition(std::int32_t position);
+  std::int32_t recordCount();
+  automation::ByteArray bookmark() const;
+  void gotoBookmark(const automation::ByteArray& bookmark);
+  automation::ByteArray lastModified() const;
+
+  const automation::Variant& value(std::size_t column);
+  void setValue(std::size_t column, const automation::Variant& value);
+
+  EditMode editMode() const noexcept { return editMode_; }
+  void edit();
+  void addNew();
+  void update();
+  void cancelUpdate();
+  void deleteCurrent();
+
+  bool findFirst(std::string_view criteria);
+
+ private:
+  enum class Place { BeforeFirst, OnRow, AfterLast };
+  struct Position {
+    Place place = Place::BeforeFirst;
+    std::int64_t rowId = 0;
+    std::optional<std::size_t> index;  // in the keyset; unknown after a jump beyond the keys read so far
+  };
+  Dynaset(std::shared_ptr<DatabaseConnection> connection, std::shared_ptr<const TableSchema> table,
+          std::shared_ptr<Keyset> keyset, bool readOnly);
+
+  bool isEmpty();
+  std::size_t currentIndex();
+  void landAt(std::size_t index);
+  void landOnKey(std::int64_t rowId);
+  void placeAt(Place place);
+  void loadCurrent();
+  const RowData& currentRow();
+  void endPendingChange() noexcept;
+  void requireOpen() const;
+  void requireUpdatable() const;
+  void updateEditedRow();
+  void insertNewRow();
+
+  std::shared_ptr<DatabaseConnection> connection_;
+  std::shared_ptr<const TableSchema> table_;
+  std::shared_ptr<Keyset> keyset_;
+  bool readOnly_;
+  RowReader reader_;
+  Position position_;
+  const RowData* current_ = nullptr;  // the row read on landing; nullptr: gone
+  bool currentLoaded_ = false;
+  std::optional<std::size_t> lastLanding_;
+  int streak_ = 0;
+  int direction_ = 0;
+
+  EditMode editMode_ = EditMode::None;
+  std::vector<automation::Variant> editValues_;
+  std::vector<bool> assigned_;
+  std::int64_t editedRowId_ = 0;
+  std::int64_t editedVersion_ = 0;
+  std::optional<std::int64_t> lastModified_;
+};
+
+}  // namespace dao

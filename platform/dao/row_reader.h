@@ -1,0 +1,52 @@
+#pragma once
+// Reads rows of one table for a cursor, a range of neighbouring rows per
+// statement, and keeps them only while no commit (by any connection) has
+// happened since they were read. What read() returns is therefore never
+// older than the last commit before the call: a row changed by another
+// program is seen with its new values when the cursor next lands on it.
+//
+// Contract: the pointer read() returns stays valid until the next call of
+// read(), readFresh() or forget() on the same reader.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/automation/variant.h"
+
+namespace dao {
+
+class DatabaseConnection;
+struct TableSchema;
+
+struct RowData {
+  std::int64_t rowId = 0;
+  std::int64_t version = 0;  // the row's change counter
+  std::vector<automation::Variant> values;  // one per column, in column order
+};
+
+class RowReader {
+ public:
+  RowReader(DatabaseConnection& connection, const TableSchema& table);
+
+  // The row `rowId`, or nullptr when it no longer exists. Rows with keys in
+  // [low, high] (which must contain rowId) are read along with it.
+  const RowData* read(std::int64_t rowId, std::int64_t low, std::int64_t high);
+  // As read(), bypassing kept rows.
+  const RowData* readFresh(std::int64_t rowId);
+  void forget() noexcept;
+
+ private:
+  void fetch(std::int64_t low, std::int64_t high);
+  const RowData* find(std::int64_t rowId) const;
+
+  DatabaseConnection& connection_;
+  const TableSchema& table_;
+  std::string rangeSql_;
+  std::vector<RowData> rows_;
+  bool valid_ = false;
+  std::int64_t low_ = 0;
+  std::int64_t high_ = -1;
+  std::uint64_t stamp_ = 0;
+};
+
+}  // namespace dao

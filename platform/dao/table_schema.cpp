@@ -1,0 +1,151 @@
+#include "platform/dao/table_schema.h"
+
+#include "platform/automation/text_compare.h"
+#include "platform/dao/database_builder.h"
+#include "platform/dao/engine_error.h"
+#include "platform/dao/file_format.h"
+
+namespace dao {
+
+namespace {
+
+// The engine's metadata, readable (not writable) as system tables.
+struct MetadataTable {
+  std::string_view name;
+  std::string_view sqlName;
+  std::vector<ColumnSchema> columns;
+};
+
+ColumnSchema metadataColumn(std::string_view name, int type, int size) {
+  ColumnSchema column;
+  column.name = std::string(name);
+  column.daoType = type;
+  column.size = ColumnSchema::reportedSize(type, size);
+  return column;
+}
+
+const std::vector<MetadataTable>& metadataTables() {
+  static const std::vector<MetadataTable> tables = {
+      {"ZSysTables",
+       "zen_tables",
+       {metadataColumn("name", dbText, 255), metadataColumn("row_key", dbText, 255),
+        metadataColumn("attributes", dbLong, 0)}},
+      {"ZSysColumns",
+       "zen_columns",
+       {metadataColumn("table_name", dbText, 255), metadataColumn("ordinal", dbLong, 0),
+        metadataColumn("name", dbText, 255), metadataColumn("dao_type", dbLong, 0),
+        metadataColumn("size", dbLong, 0), metadataColumn("auto_increment", dbLong, 0),
+        metadataColumn("required", dbLong, 0), metadataColumn("unique_values", dbLong, 0),
+        metadataColumn("indexed", dbLong, 0), metadataColumn("default_value", dbText, 255),
+        metadataColumn("format", dbText, 255)}},
+  };
+  return tables;
+}
+
+}  // namespace
+
+bool ColumnSchema::isText() const noexcept { return daoType == dbText || daoType == dbMemo; }
+
+int ColumnSchema::textLimit() const noexcept {
+  if (daoType != dbText) return 0;
+  return size > 0 ? size : 255;
+}
+
+int ColumnSchema::reportedSize(int daoType, int declaredSize) noexcept {
+  switch (daoType) {
+    case dbBoolean:
+    case dbByte: return 1;
+    case dbInteger: return 2;
+    case dbLong:
+    case dbSingle: return 4;
+    case dbCurrency:
+    case dbDouble:
+    case dbDate: return 8;
+    case dbText:
+    case dbBinary: return declaredSize;
+    default: return 0;
+  }
+}
+
+std::optional<std::size_t> TableSchema::findColumn(std::string_view columnName) const noexcept {
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (automation::equalsIgnoringCase(columns[i].name, columnName)) return i;
+  }
+  return std::nullopt;
+}
+
+bool isSupportedColumnType(int daoType) noexcept {
+  switch (daoType) {
+    case dbBoolean:
+    case dbByte:
+    case dbInteger:
+    case dbLong:
+    case dbCurrency:
+    case dbSingle:
+    case dbDouble:
+    case dbDate:
+    case dbBinary:
+    case dbText:
+    case dbLongBinary:
+    case dbMemo: return true;
+    default: return false;
+  }
+}
+
+std::vector<TableSummary> listTables(SqliteConnection& connection) {
+  std::vector<TableSummary> tables;
+  SqliteStatement statement = connection.prepare("SELECT name, attributes FROM zen_tables ORDER BY rowid");
+  while (statement.step()) {
+    tables.push_back(TableSummary{std::string(statement.text(0)), static_cast<std::int32_t>(statement.integer(1))});
+  }
+  for (const MetadataTable& metadata : metadataTables()) {
+    tables.push_back(TableSummary{std::string(metadata.name), kSystemTableAttributes});
+  }
+  return tables;
+}
+
+std::shared_ptr<const TableSchema> loadTableSchema(SqliteConnection& connection, std::string_view tableName) {
+  auto schema = std::make_shared<TableSchema>();
+  for (const MetadataTable& metadata : metadataTables()) {
+    if (automation::equalsIgnoringCase(metadata.name, tableName)) {
+      schema->name = std::string(metadata.name);
+      schema->sqlName = std::string(metadata.sqlName);
+      schema->rowKeySql = "rowid";
+      schema->attributes = kSystemTableAttributes;
+      schema->hasRowVersion = false;
+      schema->alwaysReadOnly = true;
+      schema->columns = metadata.columns;
+      return schema;
+    }
+  }
+  SqliteStatement table =
+      connection.prepare("SELECT name, row_key, attributes FROM zen_tables WHERE name = ?1 COLLATE NOCASE");
+  table.bindText(1, tableName);
+  if (!table.step()) raise(error::tableNotFound, tableName);
+  schema->name = std::string(table.text(0));
+  schema->sqlName = schema->name;
+  schema->rowKeySql = quoteIdentifier(table.text(1));
+  schema->attributes = static_cast<std::int32_t>(table.integer(2));
+  table.reset();
+
+  SqliteStatement columns = connection.prepare(
+      "SELECT name, dao_type, size, auto_increment, required, unique_values, indexed, default_value, format "
+      "FROM zen_columns WHERE table_name = ?1 ORDER BY ordinal");
+  columns.bindText(1, schema->name);
+  while (columns.step()) {
+    ColumnSchema column;
+    column.name = std::string(columns.text(0));
+    column.daoType = static_cast<int>(columns.integer(1));
+    column.size = static_cast<int>(columns.integer(2));
+    column.autoIncrement = columns.integer(3) != 0;
+    column.required = columns.integer(4) != 0;
+    column.unique = columns.integer(5) != 0;
+    column.indexed = columns.integer(6) != 0;
+    column.defaultValue = std::string(columns.text(7));
+    column.format = std::string(columns.text(8));
+    schema->columns.push_back(std::move(column));
+  }
+  return schema;
+}
+
+}  // namespace dao

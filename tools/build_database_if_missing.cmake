@@ -1,0 +1,15 @@
+# Runs the database builder unless the database exists already.
+# cmake -DBUILDER=<build_lexora_db> -DOUTPUT=<path/Lexora_Concept.mdb> -P build_database_if_missing.cmake
+if(NOT BUILDER OR NOT OUTPUT)
+  message(FATAL_ERROR "BUILDER and OUTPUT must be given")
+endif()
+if(EXISTS "${OUTPUT}" OR IS_SYMLINK "${OUTPUT}")
+  message(STATUS "${OUTPUT} exists; left as it is")
+  return()
+endif()
+get_filename_component(folder "${OUTPUT}" DIRECTORY)
+file(MAKE_DIRECTORY "${folder}")
+execute_process(COMMAND "${BUILDER}" "${OUTPUT}" RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "build_lexora_db failed (exit code ${result})")
+endif()

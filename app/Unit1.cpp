@@ -252,14 +252,15 @@ void TForm1::CreateReferencePages() {
 }
 
 void TForm1::SetTabOrder() {
-  // The window's tab order: the tab strip, then tab 1's controls in their
-  // layout tab order. Controls that Tab skips follow, so that the order of
-  // the whole chain matches the layout even where it is not used.
+  // The window's tab order: the tab strip (created first, so first in the
+  // chain), then tab 1's controls in their layout tab order. Controls that
+  // Tab skips follow, so that the whole chain matches the layout even where
+  // it is not used.
   QWidget* const chain[] = {
-      PageControl1, DBComboBox1, DBComboBox2, DBComboBox3, DBComboBox4, DBComboBox5,
-      DBEdit6,      DBMemo1,     Edit1,       Edit2,       CheckBox1,   Button1,
-      DBEdit1,      DBEdit10,    DBEdit11,    DBEdit2,     DBEdit3,     DBEdit4,
-      DBEdit5,      DBEdit7,     DBEdit8,     DBEdit9,     SynMemo1,    SynMemo2,
+      DBComboBox1, DBComboBox2, DBComboBox3, DBComboBox4, DBComboBox5, DBEdit6,
+      DBMemo1,     Edit1,       Edit2,       CheckBox1,   Button1,     DBEdit1,
+      DBEdit10,    DBEdit11,    DBEdit2,     DBEdit3,     DBEdit4,     DBEdit5,
+      DBEdit7,     DBEdit8,     DBEdit9,
   };
   for (std::size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }

@@ -175,6 +175,7 @@ void ReferenceTextView::setCaret(TextPosition position, bool keepAnchor) {
   const TextPosition previous = caret_;
   const bool hadSelection = hasSelection();
   caret_ = clamp(position);
+  preferredColumn_ = caret_.column;
   if (!keepAnchor) anchor_ = caret_;
   ensureCaretVisible();
   restartBlink();
@@ -203,10 +204,8 @@ QString ReferenceTextView::selectedText() const {
 
 void ReferenceTextView::selectAll() {
   anchor_ = {};
-  caret_ = {lineCount() - 1, lineCells(lineCount() - 1)};
+  setCaret({lineCount() - 1, lineCells(lineCount() - 1)}, true);
   exportSelection();
-  ensureCaretVisible();
-  viewport()->update();
 }
 
 void ReferenceTextView::copy() const {
@@ -276,10 +275,11 @@ void ReferenceTextView::changeEvent(QEvent* event) {
 void ReferenceTextView::showScrollHint() {
   hint_->setText(QStringLiteral("Top Line: %1").arg(verticalScrollBar()->value() + 1));
   hint_->adjustSize();
-  const QPoint topLeft(viewport()->width() - 4 - hint_->width(), 10);
-  hint_->move(viewport()->mapToGlobal(topLeft));
+  const QSize size = hint_->size();
+  const QPoint topLeft(viewport()->width() - 4 - size.width(), 10);
+  // setGeometry places the window's content; move() would place its frame.
+  hint_->setGeometry(QRect(viewport()->mapToGlobal(topLeft), size));
   hint_->show();
-  hint_->raise();
 }
 
 // --- painting -------------------------------------------------------------
@@ -367,6 +367,12 @@ void ReferenceTextView::focusOutEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusOutEvent(event);
   blinkTimer_.stop();
   viewport()->update();
+}
+
+void ReferenceTextView::hideEvent(QHideEvent* event) {
+  // A drag of the thumb cut short by hiding the view must not leave the hint.
+  hint_->hide();
+  QAbstractScrollArea::hideEvent(event);
 }
 
 // --- keyboard -------------------------------------------------------------
@@ -467,9 +473,9 @@ bool ReferenceTextView::handleMovementKey(QKeyEvent* event) {
     default:
       return false;
   }
-  const int preferred = vertical ? preferredColumn_ : 0;
+  const int preferred = preferredColumn_;
   setCaret(target, shift);
-  preferredColumn_ = vertical ? preferred : caret_.column;
+  if (vertical) preferredColumn_ = preferred;
   return true;
 }
 
@@ -520,7 +526,6 @@ void ReferenceTextView::mousePressEvent(QMouseEvent* event) {
   } else {
     setCaret(position);
   }
-  preferredColumn_ = caret_.column;
   event->accept();
 }
 
@@ -537,7 +542,6 @@ void ReferenceTextView::mouseMoveEvent(QMouseEvent* event) {
     }
   } else {
     setCaret(positionAt(point), true);
-    preferredColumn_ = caret_.column;
   }
   event->accept();
 }
@@ -549,7 +553,6 @@ void ReferenceTextView::mouseReleaseEvent(QMouseEvent* event) {
   }
   if (mayDrag_) setCaret(pressPosition_);  // a click in the selection without a drag
   selecting_ = mayDrag_ = false;
-  preferredColumn_ = caret_.column;
   exportSelection();
   event->accept();
 }
@@ -576,7 +579,6 @@ void ReferenceTextView::mouseDoubleClickEvent(QMouseEvent* event) {
     exportSelection();
   }
   selecting_ = mayDrag_ = false;
-  preferredColumn_ = caret_.column;
   event->accept();
 }
 

@@ -132,6 +132,7 @@ class ReferenceTextView : public QAbstractScrollArea {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
 
  private:

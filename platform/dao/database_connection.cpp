@@ -9,6 +9,8 @@ namespace dao {
 
 namespace {
 
+constexpr std::size_t kMaximumCachedStatements = 256;
+
 [[noreturn]] void refuseFile(FileKind kind, const std::string& path) {
   const std::string quoted = "'" + path + "'";
   switch (kind) {
@@ -105,6 +107,8 @@ SqliteStatement& DatabaseConnection::statement(const std::string& sql) {
   if (!sqlite_.isOpen()) raise(error::objectClosed);
   auto found = statements_.find(sql);
   if (found == statements_.end()) {
+    // Criteria searches make statements of many shapes; keep the cache bounded.
+    if (statements_.size() >= kMaximumCachedStatements) statements_.clear();
     try {
       found = statements_.emplace(sql, sqlite_.prepare(sql)).first;
     } catch (const SqliteError& failure) {

@@ -102,9 +102,13 @@ class Dynaset {
     std::int64_t rowId = 0;
     std::optional<std::size_t> index;  // in the keyset; unknown after a jump beyond the keys read so far
   };
-  Dynaset(std::shared_ptr<DatabaseConnection> connection, std::shared_ptr<const TableSchema> table,
+  struct SharedKeyset {};
+
+ public:
+  Dynaset(SharedKeyset, std::shared_ptr<DatabaseConnection> connection, std::shared_ptr<const TableSchema> table,
           std::shared_ptr<Keyset> keyset, bool readOnly);
 
+ private:
   bool isEmpty();
   std::size_t currentIndex();
   void landAt(std::size_t index);

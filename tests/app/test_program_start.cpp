@@ -140,7 +140,7 @@ class TestProgramStart : public QObject {
       TForm1Options options;
       options.probe = [failingStep](TForm1&, CreationStep step) {
         if (int(step) == failingStep)
-          throw zen::EDatabaseError("OrvDaoDatabase1.Connected: Could not find file 'Lexora_Concept.mdb'");
+          throw zen::EDatabaseError("OrvDaoDatabase1.Connected: Could not find file Lexora_Concept.mdb");
       };
       return std::make_unique<TForm1>(nullptr, options);
     };
@@ -153,7 +153,7 @@ class TestProgramStart : public QObject {
     const QString module = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     const QRegularExpression expected(
         QStringLiteral("^Exception EDatabaseError in module %1 at [0-9A-F]{8}\\.\n"
-                       "OrvDaoDatabase1\\.Connected: Could not find file 'Lexora_Concept\\.mdb'\\.$")
+                       "OrvDaoDatabase1\\.Connected: Could not find file Lexora_Concept\\.mdb\\.$")
             .arg(QRegularExpression::escape(module)));
     QVERIFY2(expected.match(boxes_[0].text).hasMatch(), qPrintable(boxes_[0].text));
     QCoreApplication::processEvents();  // let the pending close run

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <regex>
 #include <set>
@@ -31,6 +32,12 @@ const std::vector<std::string_view>& table() {
 // Line index (0-based) of the heading of group g and of the concept line of code c.
 std::size_t headingLine(int g) { return 2 + 10 * static_cast<std::size_t>(g); }
 std::size_t conceptLine(int code) { return headingLine(code / 8) + 1 + code % 8; }
+
+std::string hex(int code) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02X", code);
+  return text;
+}
 
 std::string fullWidthCode(int code) {
   static const char* const kDigits[] = {"０", "１", "２", "３", "４", "５", "６", "７",
@@ -98,7 +105,9 @@ TEST(ConceptTable, IsTitleEmptyLineAndThirtyTwoBlocks) {
   for (int g = 0; g < 32; ++g) {
     EXPECT_EQ(table()[headingLine(g)], kHeadings[g]) << "group " << g;
     for (int i = 0; i < 8; ++i) EXPECT_FALSE(table()[conceptLine(8 * g + i)].empty());
-    if (g < 31) EXPECT_EQ(table()[headingLine(g) + 9], "") << "after group " << g;
+    if (g < 31) {
+      EXPECT_EQ(table()[headingLine(g) + 9], "") << "after group " << g;
+    }
   }
   EXPECT_EQ(std::count(table().begin(), table().end(), std::string_view()), 32);
 }
@@ -125,17 +134,18 @@ TEST(ConceptTable, ConceptLinesStartWithFullWidthCodeAndSchemeName) {
   for (int code = 0; code < 256; ++code) {
     const std::string_view line = table()[conceptLine(code)];
     const std::string prefix = fullWidthCode(code) + std::string(classify::kConceptNames[code]);
-    ASSERT_GE(line.size(), prefix.size()) << "code " << code;
-    EXPECT_EQ(line.substr(0, prefix.size()), prefix) << "code " << code;
-    if (code < 0x10)
+    ASSERT_GE(line.size(), prefix.size()) << "code " << hex(code);
+    EXPECT_EQ(line.substr(0, prefix.size()), prefix) << "code " << hex(code);
+    if (code < 0x10) {
       EXPECT_EQ(line.size(), prefix.size()) << "codes 00 to 0F carry no annotation";
-    else
-      EXPECT_EQ(line.substr(prefix.size(), 3), "：") << "code " << code;
+    } else {
+      EXPECT_EQ(line.substr(prefix.size(), 3), "：") << "code " << hex(code);
+    }
   }
 }
 
 TEST(ConceptTable, QuotedLinesAreExact) {
-  for (const auto& [code, line] : kQuotedLines) EXPECT_EQ(table()[conceptLine(code)], line) << "code " << code;
+  for (const auto& [code, line] : kQuotedLines) EXPECT_EQ(table()[conceptLine(code)], line) << "code " << hex(code);
 }
 
 // 10 to 7F: substance, use, optional notes (such as 〔性質〕), what can be
@@ -152,13 +162,13 @@ TEST(ConceptTable, EveryAnnotationHasItsShape) {
     const std::wstring annotation(line.begin() + 4, line.end());
     std::wsmatch match;
     const bool shaped = std::regex_match(annotation, match, code < 0x80 ? objective : subjective);
-    EXPECT_TRUE(shaped) << "code " << code << ": " << table()[conceptLine(code)];
+    EXPECT_TRUE(shaped) << "code " << hex(code) << ": " << table()[conceptLine(code)];
     if (!shaped) continue;
     const std::wstring known = match[match.size() - 1].str();
     std::size_t last = 0;
     for (std::size_t i = 0; i < known.size(); ++i) {
       const std::size_t at = order.find(known[i]);
-      EXPECT_TRUE(i == 0 || at > last) << "code " << code << ": 可知 out of order or repeated";
+      EXPECT_TRUE(i == 0 || at > last) << "code " << hex(code) << ": 可知 out of order or repeated";
       last = at;
     }
   }
@@ -168,7 +178,7 @@ TEST(ConceptTable, AnnotationsAreAllDifferent) {
   std::set<std::string_view> seen;
   for (int code = 0x10; code <= 0xFF; ++code) {
     const std::string_view line = table()[conceptLine(code)];
-    EXPECT_TRUE(seen.insert(line.substr(line.find("："))).second) << "code " << code << " repeats an annotation";
+    EXPECT_TRUE(seen.insert(line.substr(line.find("："))).second) << "code " << hex(code) << " repeats an annotation";
   }
 }
 

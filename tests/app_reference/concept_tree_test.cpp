@@ -109,7 +109,9 @@ TEST(ConceptTree, BranchesLineUpWithTheirNames) {
   const auto title = nonBlank(tree()[1]);
   ASSERT_EQ(title.size(), 2u);
   for (const Placed& p : nonBlank(tree()[2]))
-    if (p.c == U'┴') EXPECT_EQ(p.cell * 2, title[0].cell + title[1].cell);
+    if (p.c == U'┴') {
+      EXPECT_EQ(p.cell * 2, title[0].cell + title[1].cell);
+    }
 }
 
 TEST(ConceptTree, LevelNamesAreTheSchemes) {
@@ -156,7 +158,9 @@ TEST(ConceptTree, GroupColumnsReadTheSchemesGroupNames) {
   const auto corners = nonBlank(tree()[8]);
   int column = 0;
   for (const Placed& p : corners)
-    if (p.c == U'┌' || p.c == U'┐') EXPECT_EQ(p.cell, rows[0][column++].cell);
+    if (p.c == U'┌' || p.c == U'┐') {
+      EXPECT_EQ(p.cell, rows[0][column++].cell);
+    }
   EXPECT_EQ(column, 16);
 }
 

@@ -12,6 +12,10 @@
 namespace framework::testing {
 
 struct MemoryColumn {
+  MemoryColumn(std::string name_, TFieldType type_ = ftString, int size_ = 20, bool required_ = false,
+               std::string defaultText_ = {})
+      : name(std::move(name_)), type(type_), size(size_), required(required_), defaultText(std::move(defaultText_)) {}
+
   std::string name;
   TFieldType type = ftString;
   int size = 20;

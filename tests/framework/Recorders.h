@@ -56,13 +56,19 @@ inline void RecordEvents(TDataSet& dataSet, Trace& trace) {
 }
 
 // Records each notice exactly as it arrives (no default behaviour chained).
+// Browse-mode checks come before every move and edit; they are recorded
+// only when asked for, to keep the traces readable.
 class RecordingLink : public TDataLink {
  public:
   explicit RecordingLink(Trace& trace, std::string prefix = "link") : trace_(trace), prefix_(std::move(prefix)) {}
 
+  bool recordBrowseChecks = false;
+
  protected:
   void ActiveChanged() override { Add("ActiveChanged"); }
-  void CheckBrowseMode() override { Add("CheckBrowseMode"); }
+  void CheckBrowseMode() override {
+    if (recordBrowseChecks) Add("CheckBrowseMode");
+  }
   void DataSetChanged() override { Add("DataSetChanged"); }
   void DataSetScrolled(int distance) override { Add("DataSetScrolled(" + std::to_string(distance) + ")"); }
   bool FocusControl(TField& field) override {

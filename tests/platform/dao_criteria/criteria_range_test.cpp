@@ -70,7 +70,7 @@ class CriteriaIndexUse : public ::testing::Test {
  protected:
   void SetUp() override {
     db_ = openMemoryDb();
-    exec(db_.get(), "CREATE TABLE t(id INTEGER PRIMARY KEY, B5_Hex TEXT);"
+    exec(db_.get(), "CREATE TABLE t(id INTEGER PRIMARY KEY, B5_Hex TEXT, Note TEXT);"
                     "CREATE INDEX t_hex ON t(B5_Hex COLLATE NOCASE);");
     exec(db_.get(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
                     "INSERT INTO t(B5_Hex) SELECT printf('%04X', 40000 + i) FROM n;");
@@ -79,7 +79,7 @@ class CriteriaIndexUse : public ::testing::Test {
 
   std::string plan(const std::string& criteria, const std::string& tail = "") {
     const auto compiled = compileCriteria(criteria, resolverFor({{"B5_Hex", {"B5_Hex", dao::dbText}}}));
-    auto stmt = prepare(db_.get(), "EXPLAIN QUERY PLAN SELECT id FROM t WHERE " + compiled.whereSql + tail);
+    auto stmt = prepare(db_.get(), "EXPLAIN QUERY PLAN SELECT id, Note FROM t WHERE " + compiled.whereSql + tail);
     bindAll(stmt.get(), compiled.parameters);
     std::string details;
     while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
@@ -96,6 +96,9 @@ TEST_F(CriteriaIndexUse, PrefixSearchUsesTheNocaseIndex) {
   EXPECT_NE(plan(R"(([B5_Hex]  LIKE LCASE("a4a4*")))").find("SEARCH t USING INDEX t_hex"), std::string::npos);
   EXPECT_NE(plan(R"([B5_Hex] = "9c4f")").find("SEARCH t USING INDEX t_hex"), std::string::npos);
   EXPECT_NE(plan(R"([B5_Hex] LIKE "9c*" OR [B5_Hex] LIKE "A0*")").find("USING INDEX t_hex"), std::string::npos);
+  // The first match in ID order, as a FindFirst over the table's order asks.
+  EXPECT_NE(plan(R"([B5_Hex] LIKE "a4*")", " ORDER BY id LIMIT 1").find("SEARCH t USING INDEX t_hex"),
+            std::string::npos);
 }
 
 TEST_F(CriteriaIndexUse, PatternsWithoutALiteralPrefixScan) {
@@ -117,6 +120,9 @@ TEST(CriteriaNocaseRangeProperty, NeverExcludesATrueMatch) {
 
   std::mt19937 rng(20240521);
   const auto pick = [&](const std::vector<std::string>& from) { return from[rng() % from.size()]; };
+  const auto escaped = [](const std::string& c) {
+    return (c == "[" || c == "]" || c == "!" || c == "-") ? "[" + c + "]" : c;
+  };
 
   DbPtr db = openMemoryDb();
   exec(db.get(), "CREATE TABLE v(id INTEGER PRIMARY KEY, s TEXT); CREATE INDEX v_s ON v(s COLLATE NOCASE);");
@@ -138,11 +144,10 @@ TEST(CriteriaNocaseRangeProperty, NeverExcludesATrueMatch) {
     std::string pattern;
     const int prefixLength = 1 + static_cast<int>(rng() % 4);
     for (int j = 0; j < prefixLength; ++j) {
-      const std::string c = pick(alphabet);
-      pattern += (c == "[" || c == "]" || c == "!" || c == "-") ? "[" + c + "]" : c;
+      pattern += escaped(pick(alphabet));
     }
     if (rng() % 4 != 0) pattern += pick(wildcards);
-    if (rng() % 3 == 0) pattern += pick(alphabet);
+    if (rng() % 3 == 0) pattern += escaped(pick(alphabet));
     std::string quoted;
     for (char c : pattern) quoted += (c == '"') ? std::string("\"\"") : std::string(1, c);
 

@@ -2,6 +2,7 @@
 // mapping, on the offscreen platform.
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -145,9 +146,10 @@ class TestErrorDisplay : public QObject {
     const QFontMetrics metrics(font);
     if (fixedPitch) {
       // Character cells: every ASCII character one cell, a Chinese one two.
-      const int cell = metrics.horizontalAdvance(QLatin1Char('W'));
-      QCOMPARE(metrics.horizontalAdvance(QLatin1Char('i')), cell);
-      QCOMPARE(metrics.horizontalAdvance(QStringLiteral("國")), 2 * cell);
+      const QFontMetricsF cells(font);
+      const qreal cell = cells.horizontalAdvance(QLatin1Char('W'));
+      QCOMPARE(cells.horizontalAdvance(QLatin1Char('i')), cell);
+      QCOMPARE(cells.horizontalAdvance(QStringLiteral("國")), 2 * cell);
     }
     for (QChar c : QStringLiteral("歸納練習概念對分類字首五代倉碼觀匯出剪貼筆資料庫全空禪"))
       QVERIFY2(metrics.inFont(c), qPrintable(QString(c)));

@@ -1,0 +1,200 @@
+#include "platform/dao/dao_engine.h"
+
+#include <algorithm>
+
+#include "platform/automation/text_compare.h"
+#include "platform/dao/dao_database.h"
+#include "platform/dao/dao_object.h"
+#include "platform/dao/dao_workspace.h"
+#include "platform/dao/engine_error.h"
+
+namespace dao {
+
+using automation::Arguments;
+using automation::ObjectRef;
+using automation::Variant;
+
+namespace {
+
+constexpr const char* kDefaultWorkspaceName = "#Default Workspace#";
+
+class DaoError final : public DaoObject {
+ public:
+  DaoError(std::shared_ptr<ErrorLog> errors, ErrorRecord record) : DaoObject(std::move(errors)), record_(std::move(record)) {}
+  std::string_view typeName() const noexcept override { return "Error"; }
+
+ protected:
+  const automation::DispatchTable& dispatchTable() const override {
+    static const automation::DispatchTable table =
+        automation::DispatchTable::Builder<DaoError>()
+            .property("Number", [](DaoError& self) { return self.record_.number; })
+            .property("Source", [](DaoError& self) { return self.record_.source; })
+            .property("Description", [](DaoError& self) { return self.record_.description; })
+            .property("HelpFile", [](DaoError& self) { return self.record_.helpFile; })
+            .property("HelpContext", [](DaoError& self) { return self.record_.helpContext; })
+            .build();
+    return table;
+  }
+
+ private:
+  ErrorRecord record_;
+};
+
+class DaoEngine final : public DaoObject {
+ public:
+  DaoEngine() : DaoObject(std::make_shared<ErrorLog>()), settings_(std::make_shared<EngineSettings>()) {}
+  std::string_view typeName() const noexcept override { return "DBEngine"; }
+
+ protected:
+  const automation::DispatchTable& dispatchTable() const override;
+
+ private:
+  std::shared_ptr<DaoWorkspace> createWorkspace(const Arguments& arguments) {
+    const std::string name = arguments[0].asText();
+    const std::string user = arguments[1].asText();
+    const std::string password = arguments[2].asText();
+    const std::int32_t type = integerArgument(arguments, 3, settings_->defaultType);
+    if (type == 1) raise(error::unsupportedOperation);
+    if (type != 2) raise(error::invalidArgument);
+    if (!automation::equalsIgnoringCase(user, "admin") || !password.empty()) raise(error::invalidAccount);
+    return std::make_shared<DaoWorkspace>(errorLog(), settings_, name, user);
+  }
+
+  std::vector<std::shared_ptr<DaoWorkspace>>& workspaceList() {
+    std::erase_if(workspaces_, [](const std::shared_ptr<DaoWorkspace>& workspace) { return workspace->isClosed(); });
+    if (workspaces_.empty() || workspaces_.front()->name() != kDefaultWorkspaceName || !defaultCreated_) {
+      if (!defaultCreated_) {
+        defaultCreated_ = true;
+        workspaces_.insert(workspaces_.begin(), std::make_shared<DaoWorkspace>(errorLog(), settings_,
+                                                                               kDefaultWorkspaceName,
+                                                                               settings_->defaultUser));
+      }
+    }
+    return workspaces_;
+  }
+
+  std::shared_ptr<DaoWorkspace> defaultWorkspace() {
+    std::vector<std::shared_ptr<DaoWorkspace>>& list = workspaceList();
+    if (list.empty() || list.front()->name() != kDefaultWorkspaceName) {
+      list.insert(list.begin(),
+                  std::make_shared<DaoWorkspace>(errorLog(), settings_, kDefaultWorkspaceName, settings_->defaultUser));
+    }
+    return list.front();
+  }
+
+  void appendWorkspace(const ObjectRef& object) {
+    auto workspace = std::dynamic_pointer_cast<DaoWorkspace>(object);
+    if (!workspace || workspace->isClosed()) raise(error::invalidArgument);
+    for (const auto& existing : workspaceList()) {
+      if (existing == workspace || automation::equalsIgnoringCase(existing->name(), workspace->name())) {
+        raise(error::duplicateName);
+      }
+    }
+    workspaces_.push_back(workspace);
+  }
+
+  void removeWorkspace(std::string_view name) {
+    auto& list = workspaceList();
+    const auto found = std::find_if(list.begin(), list.end(), [&](const auto& workspace) {
+      return automation::equalsIgnoringCase(workspace->name(), name);
+    });
+    if (found == list.end()) raise(error::itemNotFound);
+    list.erase(found);
+  }
+
+  std::shared_ptr<DaoCollection> workspaces() {
+    const std::weak_ptr<DaoEngine> weakSelf = std::static_pointer_cast<DaoEngine>(shared_from_this());
+    const auto self = [weakSelf] {
+      auto engine = weakSelf.lock();
+      if (!engine) raise(error::objectClosed);
+      return engine;
+    };
+    CollectionAccess access;
+    access.count = [self] { return self()->workspaceList().size(); };
+    access.item = [self](std::size_t index) -> ObjectRef { return self()->workspaceList()[index]; };
+    access.find = [self](std::string_view name) -> std::optional<std::size_t> {
+      const auto& list = self()->workspaceList();
+      for (std::size_t i = 0; i < list.size(); ++i) {
+        if (automation::equalsIgnoringCase(list[i]->name(), name)) return i;
+      }
+      return std::nullopt;
+    };
+    access.refresh = [self] { self()->workspaceList(); };
+    access.append = [self](const ObjectRef& workspace) { self()->appendWorkspace(workspace); };
+    access.remove = [self](std::string_view name) { self()->removeWorkspace(name); };
+    return std::make_shared<DaoCollection>("Workspaces", errorLog(), std::move(access));
+  }
+
+  std::shared_ptr<DaoCollection> errors() {
+    const std::shared_ptr<ErrorLog> log = errorLog();
+    CollectionAccess access;
+    access.count = [log] { return log->errors().size(); };
+    access.item = [log](std::size_t index) -> ObjectRef { return std::make_shared<DaoError>(log, log->errors()[index]); };
+    access.refresh = [] {};
+    return std::make_shared<DaoCollection>("Errors", log, std::move(access));
+  }
+
+  std::shared_ptr<DaoCollection> properties() {
+    const std::shared_ptr<const EngineSettings> settings = settings_;
+    return makeProperties(errorLog(), [settings] {
+      return PropertyList{
+          {"Version", [] { return Variant(kEngineVersion); }},
+          {"SystemDB", [settings] { return Variant(settings->systemDb); }},
+          {"DefaultUser", [settings] { return Variant(settings->defaultUser); }},
+          {"DefaultType", [settings] { return Variant(settings->defaultType); }},
+          {"LoginTimeout", [settings] { return Variant(static_cast<std::int16_t>(settings->loginTimeout)); }},
+          {"LockTimeout", [settings] { return Variant(settings->lockTimeoutMilliseconds); }},
+      };
+    });
+  }
+
+  std::shared_ptr<EngineSettings> settings_;
+  std::vector<std::shared_ptr<DaoWorkspace>> workspaces_;
+  bool defaultCreated_ = false;
+  std::string iniPath_;
+};
+
+const automation::DispatchTable& DaoEngine::dispatchTable() const {
+  using Self = DaoEngine;
+  static const automation::DispatchTable table =
+      automation::DispatchTable::Builder<Self>()
+          .property("Version", [](Self&) { return std::string(kEngineVersion); })
+          .property("SystemDB", [](Self& self) { return self.settings_->systemDb; },
+                    [](Self& self, const Variant& value) { self.settings_->systemDb = value.asText(); })
+          .property("DefaultUser", [](Self& self) { return self.settings_->defaultUser; },
+                    [](Self& self, const Variant& value) { self.settings_->defaultUser = value.asText(); })
+          .property("DefaultPassword", [](Self&) { return std::string(); },
+                    [](Self& self, const Variant& value) { self.settings_->defaultPassword = value.asText(); })
+          .property("DefaultType", [](Self& self) { return self.settings_->defaultType; },
+                    [](Self& self, const Variant& value) {
+                      const std::int32_t type = value.asInt32();
+                      if (type != 1 && type != 2) raise(error::invalidArgument);
+                      self.settings_->defaultType = type;
+                    })
+          .property("LoginTimeout", [](Self& self) { return static_cast<std::int16_t>(self.settings_->loginTimeout); },
+                    [](Self& self, const Variant& value) { self.settings_->loginTimeout = value.asInt32(); })
+          .property("IniPath", [](Self& self) { return self.iniPath_; },
+                    [](Self& self, const Variant& value) { self.iniPath_ = value.asText(); })
+          .property("LockTimeout", [](Self& self) { return self.settings_->lockTimeoutMilliseconds; },
+                    [](Self& self, const Variant& value) {
+                      const std::int32_t milliseconds = value.asInt32();
+                      if (milliseconds < 0) raise(error::invalidArgument);
+                      self.settings_->lockTimeoutMilliseconds = milliseconds;
+                    })
+          .method("CreateWorkspace", 3, 4,
+                  [](Self& self, const Arguments& arguments) { return self.createWorkspace(arguments); })
+          .property("Workspaces", [](Self& self) { return self.workspaces(); })
+          .method("OpenDatabase", 1, 4,
+                  [](Self& self, const Arguments& arguments) { return self.defaultWorkspace()->openDatabase(arguments); })
+          .method("Idle", 0, 1, [](Self&, const Arguments& arguments) { (void)integerArgument(arguments, 0, 0); })
+          .property("Errors", [](Self& self) { return self.errors(); })
+          .property("Properties", [](Self& self) { return self.properties(); })
+          .build();
+  return table;
+}
+
+}  // namespace
+
+ObjectRef createEngine() { return std::make_shared<DaoEngine>(); }
+
+}  // namespace dao

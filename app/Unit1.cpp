@@ -1,10 +1,11 @@
 #include "app/Unit1.h"
 
+#include "app/reference/reference_panes.h"
+#include "app/reference/reference_text_view.h"
+
 #include <QGuiApplication>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
-#include <QTabBar>
 
 #include <cmath>
 
@@ -227,28 +228,21 @@ void TForm1::CreateDataEntryPage() {
 }
 
 void TForm1::CreateReferencePages() {
-  const auto referencePane = [&](TTabSheet* sheet, const char* name, Qt::ScrollBarPolicy vertical) {
-    auto* pane = new QPlainTextEdit(sheet);
-    pane->setObjectName(QString::fromLatin1(name));
-    pane->setFont(gui::layoutFont(gui::kCourierNew, scale_.length(12), true));
-    pane->setReadOnly(true);
-    pane->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    pane->setLineWrapMode(QPlainTextEdit::NoWrap);
-    pane->setVerticalScrollBarPolicy(vertical);
-    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    place(pane, 0, 0, 585, 365);
+  const auto fitToLayout = [&](reference::ReferenceTextView* pane) {
+    pane->setFont(gui::layoutFont(gui::kCourierNew, scale_.length(reference::kPaneFontPixels), true));
+    place(pane, reference::kPaneLeft, reference::kPaneTop, reference::kPaneWidth, reference::kPaneHeight);
     return pane;
   };
 
   TabSheet2 = new TTabSheet(PageControl1);
   TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
   PageControl1->addPage(TabSheet2, QStringLiteral("概念對分"));
-  SynMemo1 = referencePane(TabSheet2, "SynMemo1", Qt::ScrollBarAlwaysOff);
+  SynMemo1 = fitToLayout(reference::createConceptTreePane(TabSheet2));
 
   TabSheet3 = new TTabSheet(PageControl1);
   TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
   PageControl1->addPage(TabSheet3, QStringLiteral("概念分類"));
-  SynMemo2 = referencePane(TabSheet3, "SynMemo2", Qt::ScrollBarAlwaysOn);
+  SynMemo2 = fitToLayout(reference::createConceptTablePane(TabSheet3));
 }
 
 void TForm1::SetTabOrder() {
@@ -283,7 +277,9 @@ void TForm1::OpenTables() {
 }
 
 void TForm1::ConnectEvents() {
-  connect(Panel2, &TPanel::doubleClicked, this, &TForm1::Panel2DblClick);
+  // Every handler goes through gui::guarded(): its exceptions are shown in
+  // the error box without unwinding through Qt.
+  connect(Panel2, &TPanel::doubleClicked, this, gui::guarded(this, &TForm1::Panel2DblClick));
 }
 
 void TForm1::DoCreate() {

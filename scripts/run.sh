@@ -21,5 +21,5 @@ fi
 
 SHOT="$ROOT/artifacts/zenmora-window.png"
 mkdir -p "$(dirname "$SHOT")"
-"$ROOT/scripts/screenshot.sh" "$PROGRAM" "$SHOT"
+"$ROOT/scripts/screenshot.sh" "$SHOT" "$PROGRAM"
 echo "No display: Zenmora ran on a virtual display; screenshot saved to $SHOT"

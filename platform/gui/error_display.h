@@ -13,11 +13,18 @@
 //    module <module> at <address>." and the message. It never throws.
 //  - Every box goes through showMessageBox(), which a test can replace with
 //    setMessageBoxHook() so that nothing modal blocks it.
+//  - guarded() wraps a handler connected to a signal so that what it throws
+//    is reported right there. Qt's own libraries are built without exception
+//    support: an exception unwinding through their frames up to
+//    Application::notify() skips their clean-up (it leaks the event being
+//    delivered, at least). notify() stays the last resort for handlers that
+//    are not wrapped, such as event-function overrides.
 #include <QMessageBox>
 #include <QString>
 
 #include <exception>
 #include <functional>
+#include <utility>
 
 namespace gui {
 
@@ -60,6 +67,19 @@ QString applicationTitle();
 
 // Reports an exception that escaped a handler (see the contract above).
 void showException(std::exception_ptr error) noexcept;
+
+// A slot that runs object->handler(args...) and reports an exception with
+// showException(): connect(sender, &Sender::signal, form, gui::guarded(form, &Form::Handler)).
+template <class Object, class... Args>
+auto guarded(Object* object, void (Object::*handler)(Args...)) {
+  return [object, handler](Args... args) {
+    try {
+      (object->*handler)(std::forward<Args>(args)...);
+    } catch (...) {
+      showException(std::current_exception());
+    }
+  };
+}
 
 // Reports an exception that ended the creation of the main form.
 // moduleName is the program file's name, as shown in the box.

@@ -7,7 +7,8 @@
 // Builds the database at OUTPUT.mdb from the data files (Debian's by
 // default), writes the licence notices beside it and prints what it found.
 // Exit codes: 0 built; 1 failed (bad arguments, unreadable data, engine
-// error; nothing is left behind); 2 OUTPUT.mdb exists already and was not
+// error: no database is left behind; or the notice file could not be
+// written after the database was); 2 OUTPUT.mdb exists already and was not
 // touched.
 #include <filesystem>
 #include <ostream>

@@ -110,4 +110,9 @@ void TBooleanField::SetAsString(const std::string& value) {
   throw EConvertError(FormatText(SInvalidBoolValue, {value}));
 }
 
+void TBooleanField::SetAsBoolean(bool value) {
+  const std::string text = value ? "True" : "False";
+  SetText(&text);
+}
+
 }  // namespace framework

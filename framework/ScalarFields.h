@@ -90,6 +90,7 @@ class TBooleanField : public TField {
   // "" stores Null; "True"/"False" (also "T"/"F", "Yes"/"No", any case)
   // store the value; other texts throw EConvertError.
   void SetAsString(const std::string& value) override;
+  void SetAsBoolean(bool value) override;
   int AsInteger() const override { AccessError(ftInteger); }
   void SetAsInteger(int) override { AccessError(ftInteger); }
   double AsFloat() const override { AccessError(ftFloat); }

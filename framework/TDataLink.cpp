@@ -53,14 +53,12 @@ bool TDataLink::Edit() {
 }
 
 void TDataLink::UpdateRecord() {
-  updating_ = true;
-  try {
-    UpdateData();
-  } catch (...) {
-    updating_ = false;
-    throw;
-  }
-  updating_ = false;
+  struct UpdatingMark {
+    bool& flag;
+    explicit UpdatingMark(bool& f) : flag(f) { flag = true; }
+    ~UpdatingMark() { flag = false; }
+  } mark(updating_);
+  UpdateData();
 }
 
 void TDataLink::UpdateState() {

@@ -61,8 +61,7 @@ void TDataSet::AbandonOpen() noexcept {
   ClearWindow();
   spare_.reset();
   bof_ = eof_ = true;
-  state_ = dsInactive;  // links never saw the dataset active: no notice
-  modified_ = false;
+  SetState(dsInactive);  // the links never saw the dataset active
 }
 
 void TDataSet::Close() {

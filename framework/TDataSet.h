@@ -16,9 +16,9 @@
 //               the insert began (or after the last row for Append)
 // Every state change clears Modified and sends deUpdateState to the links.
 //
-// The window. The dataset holds up to BufferCapacity() record buffers of
-// consecutive rows (the largest BufferCount of its links, at least 1); one of
-// them is the active record, which fields read and write. Buffers are
+// The window. The dataset holds record buffers of consecutive rows, as many
+// as the largest BufferCount of its links (at least 1); one of them is the
+// active record, which fields read and write. Buffers are
 // filled by GetRecord relative to the cursor; the framework tracks which
 // buffer's row the cursor stands on and calls InternalSetToRecord before a
 // relative fetch when it stands elsewhere. With one buffer (the usual case)
@@ -50,7 +50,8 @@
 //           insert state deUpdateRecord, then Post when a field was written
 //           since the edit began, else Cancel.
 //
-// Errors are EDatabaseError with the component's name in front.
+// Errors are EDatabaseError with the component's name in front (the
+// required-field error names the field instead).
 #include <functional>
 #include <memory>
 #include <string>
@@ -219,7 +220,9 @@ class TDataSet : public TComponent {
   // gmNext / gmPrior move the cursor one row and read it; gmCurrent reads the
   // row the cursor stands on. Returns grOK with the buffer filled (values
   // with clear changed flags, header: record index, bfCurrent, bookmark), or
-  // grBOF / grEOF with the cursor on that crack, or grError.
+  // grBOF / grEOF with the cursor on that crack, or grError. The framework
+  // treats every result but grOK as "no row there"; a failure the user must
+  // hear of is thrown instead.
   virtual TGetResult GetRecord(TRecordBuffer& buffer, TGetMode mode) = 0;
   // Puts the cursor on the buffer's row (a buffer of the window). Only rows
   // of the cursor (bfCurrent) need it; for a new row the cursor stays.
@@ -247,8 +250,10 @@ class TDataSet : public TComponent {
   // and leaves the cursor on it. The base fails with "Operation not supported".
   virtual void InternalAddRecord(TRecordBuffer& buffer, bool append);
   // Empties a buffer for a new row and puts the defaults in (as changed
-  // values, so they are stored). The framework sets the bookmark flag
-  // afterwards. The base empties every value.
+  // values, so they are stored). ActiveRecordBuffer() is still the row that
+  // was current (nullptr on an empty dataset), for an old-values copy. The
+  // framework sets the bookmark flag afterwards (bfInserted, or bfEOF for
+  // Append). The base empties every value.
   virtual void InternalInitRecord(TRecordBuffer& buffer);
   // Re-reads whatever the cursor caches. The base does nothing.
   virtual void InternalRefresh();

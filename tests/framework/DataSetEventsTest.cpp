@@ -66,8 +66,8 @@ TEST_F(DataSetEvents, ScrollsFireAroundTheNotice) {
   UseOpen(3);
   table->Next();
   EXPECT_EQ(trace.Take(), "BeforeScroll;link:DataSetScrolled(1);AfterScroll");
-  table->Last();
-  EXPECT_EQ(trace.Take(), "BeforeScroll;link:DataSetChanged;AfterScroll");
+  table->Next();
+  trace.Take();
   // At the last row a Next finds nothing: Eof is set, the scroll events still run.
   table->Next();
   EXPECT_EQ(trace.Take(), "BeforeScroll;AfterScroll");
@@ -77,6 +77,9 @@ TEST_F(DataSetEvents, ScrollsFireAroundTheNotice) {
   EXPECT_EQ(trace.Take(), "");
   table->Prior();
   EXPECT_EQ(trace.Take(), "BeforeScroll;link:DataSetScrolled(-1);AfterScroll");
+  table->Last();
+  EXPECT_EQ(trace.Take(), "BeforeScroll;link:DataSetChanged;AfterScroll");
+  EXPECT_TRUE(table->Eof());
   table->First();
   EXPECT_EQ(trace.Take(), "BeforeScroll;link:DataSetChanged;AfterScroll");
 }
@@ -166,16 +169,6 @@ TEST_F(DataSetEvents, CancelOfAnInsertScrollsBackAndStoresNothing) {
             "BeforeCancel;BeforeScroll;link:EditingChanged;link:DataSetChanged;AfterCancel;AfterScroll");
   EXPECT_EQ(table->Rows().size(), 3u);
   EXPECT_EQ(Word(), "w3");
-}
-
-TEST_F(DataSetEvents, AppendPostsAfterTheLastRow) {
-  UseOpen(3);
-  table->Append();
-  table->FieldByName("B5_Word").SetAsString("end");
-  table->FieldByName("B5_Hex").SetAsString("FF");
-  table->Post();
-  EXPECT_EQ(table->Column(1), (std::vector<std::string>{"w1", "w2", "w3", "end"}));
-  EXPECT_EQ(table->RecNo(), 4);
 }
 
 TEST_F(DataSetEvents, DeleteInTheMiddleShowsTheNextRow) {

@@ -167,6 +167,115 @@ TEST_P(Navigation, BookmarksReturnToTheirRows) {
   }
 }
 
+// Rows changed at random: the stored rows, the shown row and the end marks
+// must follow a plain vector of words. New rows go before the current one,
+// appended rows at the end; after a post, cancel or delete the ends are
+// unknown to the user (Bof and Eof both false) unless the table is empty.
+TEST_P(Navigation, RandomChangesKeepRowsAndPositionInStep) {
+  std::mt19937 random(777 + GetParam());
+  Use(4, GetParam());
+  table->Open();
+  std::vector<std::string> words{"w1", "w2", "w3", "w4"};
+  int cur = 0;
+  bool bof = true;
+  bool eof = false;
+  int serial = 0;
+  auto settle = [&] {
+    if (words.empty()) {
+      cur = 0;
+      bof = eof = true;
+    } else {
+      bof = eof = false;
+    }
+  };
+  for (int step = 0; step < 300; ++step) {
+    const int op = std::uniform_int_distribution<int>(0, 7)(random);
+    const std::string name = "step " + std::to_string(step) + " op " + std::to_string(op);
+    const std::string word = "n" + std::to_string(++serial);
+    auto fill = [&] {
+      table->FieldByName("B5_Word").SetAsString(word);
+      table->FieldByName("B5_Hex").SetAsString("41");
+    };
+    switch (op) {
+      case 0:  // insert and post
+        table->Insert();
+        fill();
+        table->Post();
+        words.insert(words.begin() + cur, word);
+        settle();
+        break;
+      case 1:  // append and post
+        table->Append();
+        fill();
+        table->Post();
+        words.push_back(word);
+        cur = static_cast<int>(words.size()) - 1;
+        settle();
+        break;
+      case 2:  // insert and cancel
+        table->Insert();
+        fill();
+        table->Cancel();
+        settle();
+        break;
+      case 3:  // edit and post through a move
+        if (words.empty()) continue;
+        table->Edit();
+        fill();
+        words[static_cast<std::size_t>(cur)] = word;
+        {
+          Model m{static_cast<int>(words.size()), cur, false, false};
+          const int d = std::uniform_int_distribution<int>(-2, 2)(random);
+          if (d == 0) {
+            table->Post();
+          } else {
+            ASSERT_EQ(table->MoveBy(d), m.MoveBy(d)) << name;
+          }
+          cur = m.cur;
+          bof = m.bof;
+          eof = m.eof;
+        }
+        break;
+      case 4:  // edit and cancel
+        if (words.empty()) continue;
+        table->Edit();
+        fill();
+        table->Cancel();
+        settle();
+        break;
+      case 5:  // delete
+        if (words.empty()) {
+          EXPECT_THROW(table->Delete(), EDatabaseError);
+          continue;
+        }
+        table->Delete();
+        words.erase(words.begin() + cur);
+        cur = std::min(cur, static_cast<int>(words.size()) - 1);
+        settle();
+        break;
+      default: {  // move
+        Model m{static_cast<int>(words.size()), cur, bof, eof};
+        const int d = std::uniform_int_distribution<int>(-3, 3)(random);
+        ASSERT_EQ(table->MoveBy(d), m.MoveBy(d)) << name;
+        cur = m.cur;
+        bof = m.bof;
+        eof = m.eof;
+        break;
+      }
+    }
+    SCOPED_TRACE(name);
+    ASSERT_EQ(table->Column(1), words);
+    ASSERT_EQ(table->Bof(), bof);
+    ASSERT_EQ(table->Eof(), eof);
+    if (words.empty()) {
+      ASSERT_TRUE(table->IsEmpty());
+    } else {
+      ASSERT_EQ(table->FieldByName("B5_Word").AsString(), words[static_cast<std::size_t>(cur)]);
+      ASSERT_EQ(table->RecNo(), cur + 1);
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BufferCounts, Navigation, ::testing::Values(1, 3, 7));
 
 class Positioning : public ::testing::Test {

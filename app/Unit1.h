@@ -30,6 +30,9 @@
 #include "platform/gui/layout_scale.h"
 
 class QAbstractScrollArea;
+namespace framework {
+class TDataSource;
+}
 
 // Points of the form's creation at which a creation probe is called.
 enum class CreationStep {
@@ -68,6 +71,11 @@ class TForm1 : public QWidget {
   // Writes the record status line (Label2) from the main table. The table
   // does not exist yet, so for now the line keeps its design text.
   void UpdateStatusLine();
+
+  // Ties every data-bound control of tab 1 (DBEdit1..11, DBComboBox1..5,
+  // DBMemo1, DBText1, DBNavigator1) to its field through the data source of
+  // the main table. Called once, after the data components exist.
+  void BindControls(framework::TDataSource& dataSource);
 
   // The character that Panel2DblClick looks for in the search box.
   static QString panel2Word();

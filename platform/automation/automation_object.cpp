@@ -11,6 +11,16 @@ namespace {
 
 const Variant kEmptyArgument;
 
+// FNV-1a over the name with ASCII letters lower-cased.
+std::size_t nameHash(std::string_view name) noexcept {
+  std::uint32_t hash = 2166136261u;
+  for (char c : name) {
+    hash ^= static_cast<unsigned char>(toLowerAscii(c));
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
 }  // namespace
 
 const Variant& argumentOrEmpty(const Arguments& arguments, std::size_t index) {
@@ -21,14 +31,23 @@ DispatchTable::DispatchTable(std::vector<MemberEntry> members) : members_(std::m
   std::sort(members_.begin(), members_.end(), [](const MemberEntry& a, const MemberEntry& b) {
     return compareIgnoringCase(a.name, b.name) < 0;
   });
+  std::size_t size = 8;
+  while (size < members_.size() * 2) size *= 2;
+  slots_.assign(size, 0);
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    std::size_t slot = nameHash(members_[i].name) & (size - 1);
+    while (slots_[slot] != 0) slot = (slot + 1) & (size - 1);
+    slots_[slot] = static_cast<std::uint16_t>(i + 1);
+  }
 }
 
 const MemberEntry* DispatchTable::find(std::string_view name) const noexcept {
-  const auto found = std::lower_bound(members_.begin(), members_.end(), name, [](const MemberEntry& entry, std::string_view key) {
-    return compareIgnoringCase(entry.name, key) < 0;
-  });
-  if (found == members_.end() || compareIgnoringCase(found->name, name) != 0) return nullptr;
-  return &*found;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = nameHash(name) & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
+    const MemberEntry& entry = members_[slots_[slot] - 1];
+    if (equalsIgnoringCase(entry.name, name)) return &entry;
+  }
+  return nullptr;
 }
 
 std::vector<std::string_view> DispatchTable::memberNames() const {
@@ -76,6 +95,7 @@ Variant AutomationObject::invoke(InvokeKind kind, std::string_view name, const A
     return runMember(*member, kind, name, arguments, value);
   } catch (...) {
     raiseFailure(std::current_exception(), member->name);
+    throw;  // raiseFailure never returns; an override that did would pass the failure on unchanged
   }
 }
 

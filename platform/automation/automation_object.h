@@ -21,6 +21,7 @@
 //    (call_observer.h) before it runs, failing calls included.
 //  - Every failure leaves as EOleException; a class decides how its own
 //    failures are described (raiseFailure).
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -59,6 +60,9 @@ class DispatchTable {
  private:
   explicit DispatchTable(std::vector<MemberEntry> members);
   std::vector<MemberEntry> members_;  // sorted by name, ignoring case
+  // Open-addressing hash of the names (letter case ignored): slot -> member
+  // position + 1, 0 for an empty slot. Lookups run on every late-bound call.
+  std::vector<std::uint16_t> slots_;
 };
 
 class AutomationObject : public std::enable_shared_from_this<AutomationObject> {

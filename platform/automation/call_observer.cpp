@@ -13,7 +13,6 @@ namespace {
 struct ObserverList {
   std::mutex mutex;
   std::vector<CallObserver*> observers;
-  std::atomic<std::size_t> installed{0};
 };
 
 ObserverList& observerList() {
@@ -21,25 +20,29 @@ ObserverList& observerList() {
   return list;
 }
 
+// Checked on every call before anything else; constant-initialised, so no
+// guard is needed to read it.
+std::atomic<std::size_t> installedObservers{0};
+
 }  // namespace
 
 void addCallObserver(CallObserver& observer) {
   ObserverList& list = observerList();
   std::lock_guard lock(list.mutex);
   list.observers.push_back(&observer);
-  list.installed.store(list.observers.size(), std::memory_order_release);
+  installedObservers.store(list.observers.size(), std::memory_order_release);
 }
 
 void removeCallObserver(CallObserver& observer) {
   ObserverList& list = observerList();
   std::lock_guard lock(list.mutex);
   std::erase(list.observers, &observer);
-  list.installed.store(list.observers.size(), std::memory_order_release);
+  installedObservers.store(list.observers.size(), std::memory_order_release);
 }
 
 void notifyCallObservers(const AutomationCall& call) {
+  if (installedObservers.load(std::memory_order_acquire) == 0) return;
   ObserverList& list = observerList();
-  if (list.installed.load(std::memory_order_acquire) == 0) return;
   std::lock_guard lock(list.mutex);
   for (CallObserver* observer : list.observers) observer->onCall(call);
 }

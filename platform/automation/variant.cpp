@@ -24,8 +24,10 @@ std::string_view trimBlanks(std::string_view text) {
 bool parseNumber(std::string_view text, double& out) {
   text = trimBlanks(text);
   if (text.empty()) return false;
-  if (text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || text.front() == '+') return false;
+  if (text.front() == '+') {
+    text.remove_prefix(1);
+    if (text.empty() || text.front() == '+' || text.front() == '-') return false;
+  }
   const auto result = std::from_chars(text.data(), text.data() + text.size(), out);
   return result.ec == std::errc() && result.ptr == text.data() + text.size() && std::isfinite(out);
 }
@@ -150,6 +152,16 @@ std::string_view variantTypeName(VariantType type) {
 Variant::Variant(ObjectRef object) : value_(std::move(object)) {}
 
 Variant Variant::null() { return Variant(Storage(NullTag{})); }
+
+void Variant::assignText(std::string_view text) {
+  if (auto* held = std::get_if<std::string>(&value_)) {
+    held->assign(text);
+  } else {
+    value_.emplace<std::string>(text);
+  }
+}
+
+void Variant::assignNull() noexcept { value_.emplace<NullTag>(); }
 
 VariantType Variant::type() const noexcept { return typeOfIndex(value_.index()); }
 

@@ -85,6 +85,11 @@ class Variant {
 
   static Variant null();
 
+  // Replace the value in place; text reuses the storage of text held before
+  // (for buffers refilled row after row).
+  void assignText(std::string_view text);
+  void assignNull() noexcept;
+
   VariantType type() const noexcept;
   bool isEmpty() const noexcept { return type() == VariantType::Empty; }
   bool isNull() const noexcept { return type() == VariantType::Null; }

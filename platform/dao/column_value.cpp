@@ -151,6 +151,19 @@ Variant readStoredValue(const SqliteStatement& statement, int index, const Colum
   }
 }
 
+void readStoredValueInto(const SqliteStatement& statement, int index, const ColumnSchema& column, Variant& value) {
+  if (column.isText()) {
+    // The common case, without a temporary: text columns hold text or Null.
+    if (statement.columnType(index) == SQLITE_NULL) {
+      value.assignNull();
+    } else {
+      value.assignText(statement.text(index));
+    }
+    return;
+  }
+  value = readStoredValue(statement, index, column);
+}
+
 void bindStoredValue(SqliteStatement& statement, int index, const Variant& stored, const ColumnSchema& column) {
   if (stored.isNull()) {
     statement.bindNull(index);

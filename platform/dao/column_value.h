@@ -29,6 +29,9 @@ namespace dao {
 automation::Variant toStoredValue(const automation::Variant& value, const ColumnSchema& column);
 void checkStoredValue(const automation::Variant& stored, const ColumnSchema& column);
 automation::Variant readStoredValue(const SqliteStatement& statement, int index, const ColumnSchema& column);
+// As readStoredValue, into an existing value (reusing its text storage).
+void readStoredValueInto(const SqliteStatement& statement, int index, const ColumnSchema& column,
+                         automation::Variant& value);
 void bindStoredValue(SqliteStatement& statement, int index, const automation::Variant& stored,
                      const ColumnSchema& column);
 automation::Variant defaultValueOf(const ColumnSchema& column);

@@ -9,7 +9,31 @@
 //  - Text comparisons and LIKE ignore letter case (full Unicode simple case
 //    folding, not only ASCII); "_" and "%" are ordinary characters.
 //  - registerCriteriaFunctions() must have run on the connection before the
-//    compiled SQL is prepared on it.
+//    compiled SQL is prepared on it. It adds zen_like(value, pattern),
+//    zen_fold(text), zen_num(value), zen_date(value) and zen_guid(value).
+//  - whereSql is one parenthesised condition, safe to combine with others by
+//    AND; every literal of the criteria is a parameter, never SQL text.
+//  - Every text compileCriteria() returns prepares on SQLite 3.40 (nesting
+//    and list lengths stay inside its parser and expression-depth limits);
+//    deeper criteria are refused with CriteriaError, as are texts longer
+//    than 64 KiB, not UTF-8 or holding NUL, and criteria of more than 1000
+//    conditions (SQLite would take seconds to plan them).
+//  - A LIKE or "=" with a literal text on a Text or Memo column also yields
+//    "col COLLATE NOCASE >= ? AND col COLLATE NOCASE < ?" (or "= ?") beside
+//    the exact test (for the first 32 such tests of a criteria), so an index
+//    ON t(col COLLATE NOCASE) serves it; the range provably never excludes a
+//    row the exact test accepts. Prefixes are cut before characters NOCASE
+//    cannot fold (non-ASCII letters, and k and s, which KELVIN SIGN and LONG S
+//    fold to), so "k*" or "é*" get no range.
+//
+// What the compiled SQL assumes about stored values (the engine's storage):
+//  - Text and Memo columns hold SQLite TEXT (UTF-8), declared with TEXT affinity.
+//  - Boolean: any non-zero number is True; compared as True = -1.
+//  - Currency: COM's currency, the amount times 10,000, as an integer.
+//  - Date: the engine's date number (days since 30 Dec 1899) as REAL; ISO
+//    text ("2020-12-31 10:00:00") is understood as well.
+//  - GUID: 16 bytes in Windows layout, or its text "{XXXXXXXX-...}".
+//  - Binary: compared byte for byte with the text given.
 #include <cstdint>
 #include <functional>
 #include <stdexcept>

@@ -62,14 +62,20 @@ Fragment nocaseBound(const std::string& column, std::string_view op, const std::
   return f;
 }
 
+}  // namespace
+
 // `exact` plus, when the prefix allows, the index range that every value it
 // accepts lies in. An exact literal that NOCASE fully understands needs only
 // the NOCASE equality.
-Condition withNocaseRange(const std::string& column, std::u32string_view foldedPrefix,
-                          bool prefixIsWholeMatch, Fragment exact) {
+Condition SqlCompiler::withNocaseRange(const std::string& column, std::u32string_view foldedPrefix,
+                                       bool prefixIsWholeMatch, Fragment exact) {
   const auto range = nocaseRangeForPrefix(foldedPrefix);
   if (!range) return leaf(std::move(exact));
   if (prefixIsWholeMatch && range->wholePrefix) return leaf(nocaseBound(column, " = ", range->lower));
+  // Hundreds of ranges would slow SQLite's planner for no gain; the exact
+  // test alone is always correct.
+  if (rangesLeft_ == 0) return leaf(std::move(exact));
+  --rangesLeft_;
   Condition all;
   all.kind = Condition::Kind::And;
   all.children.push_back(leaf(nocaseBound(column, " >= ", range->lower)));
@@ -77,8 +83,6 @@ Condition withNocaseRange(const std::string& column, std::u32string_view foldedP
   all.children.push_back(leaf(std::move(exact)));
   return all;
 }
-
-}  // namespace
 
 void Fragment::append(const Fragment& other) {
   sql += other.sql;
@@ -160,6 +164,15 @@ Condition SqlCompiler::condition(const Node& node, bool negate) {
       return list;
     }
     case NodeKind::Not: return condition(*node.children.front(), !negate);
+    default: break;
+  }
+  // SQLite's planner takes time quadratic in the number of terms (seconds
+  // for a few thousand), so a bound keeps every FindFirst quick.
+  if (++conditions_ > kMaxConditions) {
+    throw CriteriaError("The criteria expression is too complex: it has more than " +
+                        std::to_string(kMaxConditions) + " conditions.");
+  }
+  switch (node.kind) {
     case NodeKind::Compare: return comparison(node, negate ? inverse(node.op) : node.op);
     case NodeKind::Like: return like(node, node.negated != negate);
     case NodeKind::IsNull: return isNull(node, node.negated != negate);

@@ -23,6 +23,14 @@ inline constexpr int kMaxSqlNesting = 24;
 // expression tree shallow (it refuses trees deeper than 1000).
 inline constexpr std::size_t kMaxListLength = 32;
 
+// At most this many comparisons, LIKE and IS NULL tests in one criteria
+// text (the engine we stand in for allowed 99 ANDs).
+inline constexpr int kMaxConditions = 1000;
+
+// At most this many index ranges are added to one criteria text (a search
+// needs one per OR-ed prefix test).
+inline constexpr int kMaxIndexRanges = 32;
+
 enum class ValueType { Text, Number, Date, Guid, Binary, Null };
 
 struct Fragment {
@@ -75,6 +83,8 @@ class SqlCompiler {
   Condition isNull(const Node& node, bool negated);
   Condition truth(const Node& node, bool negate);
   Condition indexedTextEquality(const std::string& column, const std::string& literal);
+  Condition withNocaseRange(const std::string& column, std::u32string_view foldedPrefix,
+                            bool prefixIsWholeMatch, Fragment exact);
 
   // criteria_sql_operands.cpp
   Operand operand(const Node& node);
@@ -94,6 +104,8 @@ class SqlCompiler {
 
   std::string_view criteria_;
   const ColumnResolver& resolve_;
+  int conditions_ = 0;
+  int rangesLeft_ = kMaxIndexRanges;
 };
 
 Fragment constant(std::string_view sql);  // fixed SQL text, no parameters

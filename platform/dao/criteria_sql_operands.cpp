@@ -138,10 +138,19 @@ Operand SqlCompiler::column(const Node& node) {
   o.value = name;
   switch (o.type) {
     case ValueType::Text:
-      o.textColumn = name.sql;
+      // Only these are declared as TEXT, which the NOCASE range relies on.
+      if (resolved.daoType == dbText || resolved.daoType == dbMemo) o.textColumn = name.sql;
       break;
     case ValueType::Number:
-      if (resolved.daoType == dbBoolean) {
+      if (resolved.daoType == dbCurrency) {
+        // Kept as COM's currency: the amount times 10,000 as an integer.
+        Fragment amount;
+        amount.append("(");
+        amount.append(name);
+        amount.append(" / 10000.0)");
+        amount.depth = 1;
+        o.value = amount;
+      } else if (resolved.daoType == dbBoolean) {
         // Stored as any non-zero number for True; compared as the engine's -1.
         Fragment truth;
         truth.append("(-(");
@@ -208,7 +217,7 @@ Operand SqlCompiler::call(const Node& node) {
       case ValueType::Number: {
         Operand o = literalOf(ValueType::Text, node.offset);
         o.text = mapUtf8(a.text, lower ? toLowerCase : toUpperCase);
-        if (a.type == ValueType::Number && a.text.empty()) mismatch(node.offset);
+        if (a.text.empty()) mismatch(node.offset);  // a negated date has no text form here
         return o;
       }
       default: mismatch(node.offset);

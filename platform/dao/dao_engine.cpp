@@ -60,16 +60,14 @@ class DaoEngine final : public DaoObject {
     return std::make_shared<DaoWorkspace>(errorLog(), settings_, name, user);
   }
 
+  // The workspaces still open; the default workspace is made on first use.
   std::vector<std::shared_ptr<DaoWorkspace>>& workspaceList() {
-    std::erase_if(workspaces_, [](const std::shared_ptr<DaoWorkspace>& workspace) { return workspace->isClosed(); });
-    if (workspaces_.empty() || workspaces_.front()->name() != kDefaultWorkspaceName || !defaultCreated_) {
-      if (!defaultCreated_) {
-        defaultCreated_ = true;
-        workspaces_.insert(workspaces_.begin(), std::make_shared<DaoWorkspace>(errorLog(), settings_,
-                                                                               kDefaultWorkspaceName,
-                                                                               settings_->defaultUser));
-      }
+    if (!defaultCreated_) {
+      defaultCreated_ = true;
+      workspaces_.insert(workspaces_.begin(), std::make_shared<DaoWorkspace>(errorLog(), settings_, kDefaultWorkspaceName,
+                                                                             settings_->defaultUser));
     }
+    std::erase_if(workspaces_, [](const std::shared_ptr<DaoWorkspace>& workspace) { return workspace->isClosed(); });
     return workspaces_;
   }
 

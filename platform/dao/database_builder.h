@@ -48,10 +48,10 @@ struct ColumnDefinition {
   bool autoIncrement = false; // only with dbLong; the engine numbers new rows
   bool required = false;
   bool unique = false;
-  std::string defaultValue;   // as DAO reports it, e.g. "\"abc\"" or "0"; empty for none
+  std::string defaultValue{}; // as DAO reports it, e.g. "\"abc\"" or "0"; empty for none
   bool indexed = false;       // the engine keeps a case-insensitive index that criteria
                               // searches (FindFirst) on this column can use
-  std::string format;         // the field's "Format" property (e.g. "Short Time"); empty for none
+  std::string format{};       // the field's "Format" property (e.g. "Short Time"); empty for none
 };
 
 struct TableDefinition {

@@ -59,7 +59,7 @@ void RowReader::fetch(std::int64_t low, std::int64_t high) {
       row.version = statement.integer(1);
       row.values.resize(table_.columns.size());
       for (std::size_t i = 0; i < table_.columns.size(); ++i) {
-        row.values[i] = readStoredValue(statement, static_cast<int>(i + 2), table_.columns[i]);
+        readStoredValueInto(statement, static_cast<int>(i + 2), table_.columns[i], row.values[i]);
       }
     }
     rows_.resize(count);

@@ -7,6 +7,7 @@
 
 #include "platform/dao/criteria.h"
 #include "platform/dao/criteria_lexer.h"
+#include "platform/dao/criteria_sql_compiler.h"
 #include "platform/dao/database_builder.h"
 #include "tests/platform/dao_criteria/criteria_test_support.h"
 
@@ -98,15 +99,19 @@ TEST_F(HostileCriteria, DeepNestingIsRefused) {
   expectRefused(calls);
 }
 
-TEST_F(HostileCriteria, LongestTextsThatFitStillRun) {
-  // Flat lists as long as the size limit allows: SQLite must accept them
-  // (expression depth, parameter count).
-  std::string list = "[a] LIKE \"ab*\"";
-  while (list.size() + 20 < dao::criteria::detail::kMaxCriteriaBytes) list += " OR [a] LIKE \"ab*\"";
-  compileAndRun(list);
-  std::string dense = "[a]=\"bs\"";
-  while (dense.size() + 12 < dao::criteria::detail::kMaxCriteriaBytes) dense += "OR[a]=\"bs\"";
-  compileAndRun(dense);
+TEST_F(HostileCriteria, LargestCriteriaThatFitStillRun) {
+  compileAndRun("[a] LIKE \"" + std::string(dao::criteria::detail::kMaxCriteriaBytes - 20, 'x') + "*\"");
+  // Flat lists as long as allowed: SQLite must accept them (expression
+  // depth, parameter count).
+  const auto list = [](int conditions, const std::string& condition, const std::string& separator) {
+    std::string s = condition;
+    for (int i = 1; i < conditions; ++i) s += separator + condition;
+    return s;
+  };
+  const int most = dao::criteria::detail::kMaxConditions;
+  compileAndRun(list(most, "[a] LIKE \"ab*\"", " OR "));
+  compileAndRun(list(most, "[a]=\"bs\"", "AND"));
+  expectRefused(list(most + 1, "[n] = 1", " OR "));
   compileAndRun(std::string(200, '(') + "[a] = 1" + std::string(200, ')'));
   std::string nots;
   for (int i = 0; i < 10001; ++i) nots += "NOT ";

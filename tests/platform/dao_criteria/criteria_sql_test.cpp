@@ -33,6 +33,9 @@ class CriteriaOnTable : public ::testing::Test {
         (9, 'A-1', 'a?c', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),
         (10, '#1', 'xzy', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL),
         (11, 'x!', 'abc', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+      ALTER TABLE items ADD COLUMN Cost INTEGER;  -- currency: the amount times 10,000
+      UPDATE items SET Cost = 15000 WHERE id = 1;
+      UPDATE items SET Cost = 1000 WHERE id = 2;
     )sql");
     resolve_ = criteria_test::resolverFor({
         {"B5_Hex", {"B5_Hex", dao::dbText}},  {"Name", {"Name", dao::dbText}},
@@ -41,7 +44,7 @@ class CriteriaOnTable : public ::testing::Test {
         {"DayText", {"DayText", dao::dbDate}}, {"Guid", {"Guid", dao::dbGUID}},
         {"Bin", {"Bin", dao::dbBinary}},      {"Note", {"Note", dao::dbMemo}},
         {"Code", {"Code", dao::dbText}},      {"items.Name", {"Name", dao::dbText}},
-        {"Odd \"Name\"", {"Odd \"Name\"", dao::dbText}},
+        {"Odd \"Name\"", {"Odd \"Name\"", dao::dbText}}, {"Cost", {"Cost", dao::dbCurrency}},
     });
   }
 
@@ -141,6 +144,8 @@ TEST_F(CriteriaOnTable, NumbersCompareAsNumbersAndTextAsText) {
   EXPECT_EQ(find(R"([Code] > "9")"), (Ids{3}));  // "10" sorts before "9" as text
   EXPECT_EQ(find("[Code] > 9"), (Ids{2}));       // the numeric texts compared as numbers
   EXPECT_EQ(find("-[Num] < -50"), (Ids{3}));
+  EXPECT_EQ(find("[Cost] = 0.1"), (Ids{2}));
+  EXPECT_EQ(find("[Cost] > 1 AND [Cost] <= 1.5"), (Ids{1}));
   EXPECT_THROW(find(R"([Num] = "ten")"), CriteriaError);
 }
 

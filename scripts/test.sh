@@ -6,5 +6,11 @@ BUILD="${ZENMORA_BUILD_DIR:-$ROOT/build}"
 
 "$ROOT/scripts/install-deps.sh"
 "$ROOT/scripts/build.sh"
+
+# The criteria language takes text from the user: fuzz it for a bounded time
+# on every run (longer by hand: run_fuzz.sh SECONDS).
+CRITERIA_FUZZ_BUILD_DIR="$BUILD/criteria-fuzz" \
+  bash "$ROOT/tests/platform/dao_criteria/fuzz/run_fuzz.sh" "${ZENMORA_FUZZ_SECONDS:-20}" 2>&1 | tail -n 3
+
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600

@@ -45,7 +45,7 @@ TForm1::TForm1(QWidget* parent, TForm1Options options)
   DoCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { CloseDataComponents(); }
 
 QString TForm1::panel2Word() { return QStringLiteral("禪"); }
 
@@ -260,21 +260,7 @@ void TForm1::SetTabOrder() {
 }
 
 // ---------------------------------------------------------------------------
-// Data components
-
-void TForm1::CreateDataComponents() {
-  // The data layer plugs in here, after the whole layout exists: create the
-  // database connection OrvDaoDatabase1 (it connects as its settings are
-  // applied; a failure escapes and the program cannot start), the tables
-  // OrvDaoTable1 ("0_Data_Input") to OrvDaoTable6 ("5_GN") with
-  // OrvDaoTable1's AfterScroll and AfterPost events, and DataSource1 to
-  // DataSource6; then bind the data-aware controls of tab 1 to DataSource1.
-}
-
-void TForm1::OpenTables() {
-  // Opens OrvDaoTable1 first, then the others. A table that fails to open is
-  // reported with gui::showException() and loading goes on with it closed.
-}
+// Events
 
 void TForm1::ConnectEvents() {
   // Every handler goes through gui::guarded(): its exceptions are shown in
@@ -312,11 +298,6 @@ void TForm1::FormCreate() {
   CheckBox1->setChecked(false);
   probe(CreationStep::FormCreate);
   UpdateStatusLine();
-}
-
-void TForm1::UpdateStatusLine() {
-  // Filled in by the data layer from OrvDaoTable1's RecNo and RecordCount;
-  // without a table the design text stays.
 }
 
 void TForm1::Panel2DblClick() {

@@ -14,10 +14,25 @@
 //    logical dpi the whole layout is scaled by gui::LayoutScale.
 //  - Components are owned by the form (Qt parent ownership) for its whole
 //    life; the pointers below stay valid as long as the form exists.
+//  - The data components (OrvDaoDatabase1, OrvDaoTable1..6, DataSource1..6)
+//    are created after the layout, each given its stored properties in
+//    stored order while it is loading. The connection connects as its stored
+//    Connected is read; a failure ends the form's creation with EReadError
+//    ("Error reading OrvDaoDatabase1.Connected: " and the connection's
+//    message). The tables open once all components exist, OrvDaoTable1
+//    first; a table that fails to open is reported in the error box and the
+//    form is still created.
+//  - Closing the window first finishes an edit of the main table as a move
+//    would (post when a field was changed, else cancel); if that fails, the
+//    error is shown and the window stays open. Destroying the form closes
+//    the tables and disconnects the database.
 //  - Event handlers are the methods named after component and event.
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
 
 #include "app/controls/ComCtrls.h"
 #include "app/controls/ExtCtrls.h"
@@ -27,12 +42,19 @@
 #include "app/controls/TDBMemo.h"
 #include "app/controls/TDBNavigator.h"
 #include "app/controls/TDBText.h"
+#include "framework/TComponent.h"
 #include "platform/gui/layout_scale.h"
 
 class QAbstractScrollArea;
+class QCloseEvent;
 namespace framework {
+class TDataSet;
 class TDataSource;
-}
+}  // namespace framework
+namespace data {
+class TOrvDaoDatabase;
+class TOrvDaoTable;
+}  // namespace data
 
 // Points of the form's creation at which a creation probe is called.
 enum class CreationStep {
@@ -68,8 +90,11 @@ class TForm1 : public QWidget {
   void FormCreate();
   void Panel2DblClick();
 
-  // Writes the record status line (Label2) from the main table. The table
-  // does not exist yet, so for now the line keeps its design text.
+  void OrvDaoTable1AfterScroll(framework::TDataSet& dataSet);
+  void OrvDaoTable1AfterPost(framework::TDataSet& dataSet);
+
+  // Writes the record status line (Label2) from the main table: "資料庫全空"
+  // without a current record, else "<RecNo> ∕ <RecordCount>  筆資料".
   void UpdateStatusLine();
 
   // Ties every data-bound control of tab 1 (DBEdit1..11, DBComboBox1..5,
@@ -126,8 +151,24 @@ class TForm1 : public QWidget {
   TTabSheet* TabSheet3 = nullptr;
   QAbstractScrollArea* SynMemo2 = nullptr;  // read-only reference pane
 
+  // Data components, in layout order (owned by the form, see below).
+  data::TOrvDaoDatabase* OrvDaoDatabase1 = nullptr;
+  data::TOrvDaoTable* OrvDaoTable1 = nullptr;
+  data::TOrvDaoTable* OrvDaoTable2 = nullptr;
+  data::TOrvDaoTable* OrvDaoTable3 = nullptr;
+  data::TOrvDaoTable* OrvDaoTable4 = nullptr;
+  data::TOrvDaoTable* OrvDaoTable5 = nullptr;
+  data::TOrvDaoTable* OrvDaoTable6 = nullptr;
+  framework::TDataSource* DataSource1 = nullptr;
+  framework::TDataSource* DataSource2 = nullptr;
+  framework::TDataSource* DataSource3 = nullptr;
+  framework::TDataSource* DataSource4 = nullptr;
+  framework::TDataSource* DataSource5 = nullptr;
+  framework::TDataSource* DataSource6 = nullptr;
+
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   enum class FontKey { F1, F2, F3, F4 };
@@ -137,7 +178,9 @@ class TForm1 : public QWidget {
   void CreateReferencePages();
   void SetTabOrder();
   void CreateDataComponents();
+  data::TOrvDaoTable* CreateTable(int number, std::string_view tableName);
   void OpenTables();
+  void CloseDataComponents() noexcept;
   void ConnectEvents();
   void DoCreate();
 
@@ -150,4 +193,9 @@ class TForm1 : public QWidget {
   TForm1Options options_;
   gui::LayoutScale scale_;
   bool centred_ = false;
+  // The form as the owner of its data components (their loading state and
+  // free notifications), and their storage in creation order; they are
+  // destroyed in reverse order.
+  framework::TComponent components_{"Form1"};
+  std::vector<std::unique_ptr<framework::TComponent>> dataComponents_;
 };

@@ -1,5 +1,10 @@
 #include "app/com_startup.h"
 
+#include "platform/automation/com_init.h"
+
 void initializeComForMainThread() {
-  // Hook for the automation layer; nothing to initialise before it exists.
+  // The thread stays initialised for the whole run; the database engine's
+  // objects are created on it. A failure here shows up as the connection's
+  // own "Unable to init OLE objects!" when the form loads.
+  automation::CoInitialize();
 }

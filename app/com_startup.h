@@ -2,6 +2,4 @@
 // COM for the main thread (single-threaded apartment), the way the database
 // engine is reached. Call once on the GUI thread, after the application
 // object exists and before any component of the main form is created.
-
-// Does nothing yet: the automation layer fills it in with its COM stand-in.
 void initializeComForMainThread();

@@ -6,6 +6,7 @@
 #include "app/AppIcon.h"
 #include "app/Unit1.h"
 #include "app/com_startup.h"
+#include "app/noninteractive_boxes.h"
 #include "platform/gui/error_display.h"
 
 int runProgram() {
@@ -13,6 +14,7 @@ int runProgram() {
 }
 
 int runProgram(const MainFormFactory& createMainForm) {
+  useNonInteractiveBoxesWhenAsked();
   initializeComForMainThread();
   gui::setApplicationTitle(QString::fromUtf8(kApplicationTitle));
   QApplication::setWindowIcon(programIcon());

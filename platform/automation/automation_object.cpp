@@ -42,6 +42,27 @@ DispatchTable::DispatchTable(std::vector<MemberEntry> members) : members_(std::m
 }
 
 const MemberEntry* DispatchTable::find(std::string_view name) const noexcept {
+  // Callers mostly name members with literals, so the same text arrives at
+  // the same address call after call: remember recent lookups per thread.
+  struct RecentLookup {
+    const DispatchTable* table;
+    const char* text;
+    std::size_t size;
+    const MemberEntry* entry;
+  };
+  thread_local RecentLookup recent[16] = {};
+  RecentLookup& slotForText =
+      recent[(reinterpret_cast<std::uintptr_t>(name.data()) >> 2 ^ reinterpret_cast<std::uintptr_t>(this) >> 5) & 15];
+  if (slotForText.table == this && slotForText.text == name.data() && slotForText.size == name.size() &&
+      equalsIgnoringCase(slotForText.entry->name, name)) {
+    return slotForText.entry;
+  }
+  const MemberEntry* entry = findByHash(name);
+  if (entry != nullptr) slotForText = RecentLookup{this, name.data(), name.size(), entry};
+  return entry;
+}
+
+const MemberEntry* DispatchTable::findByHash(std::string_view name) const noexcept {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t slot = nameHash(name) & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
     const MemberEntry& entry = members_[slots_[slot] - 1];
@@ -92,15 +113,15 @@ Variant AutomationObject::invoke(InvokeKind kind, std::string_view name, const A
                         hresult::unknownName);
   }
   try {
-    return runMember(*member, kind, name, arguments, value);
+    return runMember(*member, kind, arguments, value);
   } catch (...) {
     raiseFailure(std::current_exception(), member->name);
     throw;  // raiseFailure never returns; an override that did would pass the failure on unchanged
   }
 }
 
-Variant AutomationObject::runMember(const MemberEntry& member, InvokeKind kind, std::string_view name,
-                                    const Arguments& arguments, const Variant* value) {
+Variant AutomationObject::runMember(const MemberEntry& member, InvokeKind kind, const Arguments& arguments,
+                                    const Variant* value) {
   const auto count = static_cast<int>(arguments.size());
   if (kind == InvokeKind::PropertyPut) {
     if (!member.write) {
@@ -129,7 +150,6 @@ Variant AutomationObject::runMember(const MemberEntry& member, InvokeKind kind, 
                             std::string(typeName()),
                         hresult::badParameterCount);
   }
-  (void)name;
   return member.read(*this, arguments);
 }
 

@@ -22,7 +22,6 @@
 //  - Every failure leaves as EOleException; a class decides how its own
 //    failures are described (raiseFailure).
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string_view>
 #include <type_traits>
@@ -40,12 +39,14 @@ enum class InvokeKind { PropertyGet, PropertyPut, Method };
 class AutomationObject;
 
 struct MemberEntry {
+  using Read = Variant (*)(AutomationObject&, const Arguments&);
+  using Write = void (*)(AutomationObject&, const Arguments&, const Variant&);
   std::string_view name;
   bool isMethod = false;
   int minArguments = 0;
   int maxArguments = 0;
-  std::function<Variant(AutomationObject&, const Arguments&)> read;  // property read or method call
-  std::function<void(AutomationObject&, const Arguments&, const Variant&)> write;  // empty: read-only
+  Read read = nullptr;    // property read or method call
+  Write write = nullptr;  // nullptr: read-only
 };
 
 // The members of one automation class, looked up by name ignoring case.
@@ -59,6 +60,7 @@ class DispatchTable {
 
  private:
   explicit DispatchTable(std::vector<MemberEntry> members);
+  const MemberEntry* findByHash(std::string_view name) const noexcept;
   std::vector<MemberEntry> members_;  // sorted by name, ignoring case
   // Open-addressing hash of the names (letter case ignored): slot -> member
   // position + 1, 0 for an empty slot. Lookups run on every late-bound call.
@@ -94,60 +96,63 @@ class AutomationObject : public std::enable_shared_from_this<AutomationObject> {
 
  private:
   Variant invoke(InvokeKind kind, std::string_view name, const Arguments& arguments, const Variant* value);
-  Variant runMember(const MemberEntry& member, InvokeKind kind, std::string_view name, const Arguments& arguments,
-                    const Variant* value);
+  Variant runMember(const MemberEntry& member, InvokeKind kind, const Arguments& arguments, const Variant* value);
 };
 
 // Builds a DispatchTable for class T (derived from AutomationObject). Every
-// handler receives the object as T&.
+// handler is a lambda without captures (the table stores plain function
+// pointers, as late-bound calls run them very often) receiving the object
+// as T&.
 template <class T>
 class DispatchTable::Builder {
  public:
-  // A read-only property without arguments: Variant get(T&).
+  // A read-only property without arguments: get(T&) returning anything a Variant holds.
   template <class Get>
-  Builder& property(std::string_view name, Get get) {
-    return add(name, false, 0, 0, wrapRead([get](T& self, const Arguments&) { return Variant(get(self)); }), {});
+  Builder& property(std::string_view name, Get) {
+    return add(name, false, 0, 0, &readProperty<Get>, nullptr);
   }
   // A read/write property without arguments: get(T&), void put(T&, const Variant&).
   template <class Get, class Put>
-  Builder& property(std::string_view name, Get get, Put put) {
-    return add(name, false, 0, 0, wrapRead([get](T& self, const Arguments&) { return Variant(get(self)); }),
-               [put](AutomationObject& object, const Arguments&, const Variant& value) {
-                 put(static_cast<T&>(object), value);
-               });
+  Builder& property(std::string_view name, Get, Put) {
+    return add(name, false, 0, 0, &readProperty<Get>, &writeProperty<Put>);
   }
-  // A read-only property with arguments: Variant get(T&, const Arguments&).
+  // A read-only property with arguments: get(T&, const Arguments&).
   template <class Get>
-  Builder& indexedProperty(std::string_view name, int minArguments, int maxArguments, Get get) {
-    return add(name, false, minArguments, maxArguments,
-               wrapRead([get](T& self, const Arguments& arguments) { return Variant(get(self, arguments)); }), {});
+  Builder& indexedProperty(std::string_view name, int minArguments, int maxArguments, Get) {
+    return add(name, false, minArguments, maxArguments, &callMember<Get>, nullptr);
   }
-  // A method: Variant call(T&, const Arguments&); a method without result returns Variant().
+  // A method: call(T&, const Arguments&), with or without a result.
   template <class Call>
-  Builder& method(std::string_view name, int minArguments, int maxArguments, Call call) {
-    return add(name, true, minArguments, maxArguments, wrapRead([call](T& self, const Arguments& arguments) {
-                 if constexpr (std::is_void_v<decltype(call(self, arguments))>) {
-                   call(self, arguments);
-                   return Variant();
-                 } else {
-                   return Variant(call(self, arguments));
-                 }
-               }),
-               {});
+  Builder& method(std::string_view name, int minArguments, int maxArguments, Call) {
+    return add(name, true, minArguments, maxArguments, &callMember<Call>, nullptr);
   }
   DispatchTable build() { return DispatchTable(std::move(members_)); }
 
  private:
-  template <class Read>
-  static std::function<Variant(AutomationObject&, const Arguments&)> wrapRead(Read read) {
-    return [read](AutomationObject& object, const Arguments& arguments) {
-      return read(static_cast<T&>(object), arguments);
-    };
+  template <class Get>
+  static Variant readProperty(AutomationObject& object, const Arguments&) {
+    static_assert(std::is_default_constructible_v<Get>, "handlers must not capture");
+    return Variant(Get{}(static_cast<T&>(object)));
   }
-  Builder& add(std::string_view name, bool isMethod, int minArguments, int maxArguments,
-               std::function<Variant(AutomationObject&, const Arguments&)> read,
-               std::function<void(AutomationObject&, const Arguments&, const Variant&)> write) {
-    members_.push_back(MemberEntry{name, isMethod, minArguments, maxArguments, std::move(read), std::move(write)});
+  template <class Put>
+  static void writeProperty(AutomationObject& object, const Arguments&, const Variant& value) {
+    static_assert(std::is_default_constructible_v<Put>, "handlers must not capture");
+    Put{}(static_cast<T&>(object), value);
+  }
+  template <class Call>
+  static Variant callMember(AutomationObject& object, const Arguments& arguments) {
+    static_assert(std::is_default_constructible_v<Call>, "handlers must not capture");
+    T& self = static_cast<T&>(object);
+    if constexpr (std::is_void_v<decltype(Call{}(self, arguments))>) {
+      Call{}(self, arguments);
+      return Variant();
+    } else {
+      return Variant(Call{}(self, arguments));
+    }
+  }
+  Builder& add(std::string_view name, bool isMethod, int minArguments, int maxArguments, MemberEntry::Read read,
+               MemberEntry::Write write) {
+    members_.push_back(MemberEntry{name, isMethod, minArguments, maxArguments, read, write});
     return *this;
   }
   std::vector<MemberEntry> members_;

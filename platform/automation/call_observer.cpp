@@ -20,28 +20,27 @@ ObserverList& observerList() {
   return list;
 }
 
+}  // namespace
+
 // Checked on every call before anything else; constant-initialised, so no
 // guard is needed to read it.
-std::atomic<std::size_t> installedObservers{0};
-
-}  // namespace
+std::atomic<std::size_t> detail::installedCallObservers{0};
 
 void addCallObserver(CallObserver& observer) {
   ObserverList& list = observerList();
   std::lock_guard lock(list.mutex);
   list.observers.push_back(&observer);
-  installedObservers.store(list.observers.size(), std::memory_order_release);
+  detail::installedCallObservers.store(list.observers.size(), std::memory_order_release);
 }
 
 void removeCallObserver(CallObserver& observer) {
   ObserverList& list = observerList();
   std::lock_guard lock(list.mutex);
   std::erase(list.observers, &observer);
-  installedObservers.store(list.observers.size(), std::memory_order_release);
+  detail::installedCallObservers.store(list.observers.size(), std::memory_order_release);
 }
 
-void notifyCallObservers(const AutomationCall& call) {
-  if (installedObservers.load(std::memory_order_acquire) == 0) return;
+void detail::notifyInstalledObservers(const AutomationCall& call) {
   ObserverList& list = observerList();
   std::lock_guard lock(list.mutex);
   for (CallObserver* observer : list.observers) observer->onCall(call);

@@ -10,6 +10,7 @@
 // inside onCall. With no observer installed a call costs one atomic load.
 // A read with arguments that is forwarded to the default member is reported
 // twice: once as made (get "Fields" (3)), once as forwarded (get "Item" (3)).
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -37,8 +38,15 @@ class CallObserver {
 void addCallObserver(CallObserver& observer);
 void removeCallObserver(CallObserver& observer);
 
+namespace detail {
+extern std::atomic<std::size_t> installedCallObservers;
+void notifyInstalledObservers(const AutomationCall& call);
+}  // namespace detail
+
 // Internal to AutomationObject: reports a call to every observer.
-void notifyCallObservers(const AutomationCall& call);
+inline void notifyCallObservers(const AutomationCall& call) {
+  if (detail::installedCallObservers.load(std::memory_order_acquire) != 0) detail::notifyInstalledObservers(call);
+}
 
 struct RecordedCall {
   std::string objectType;

@@ -102,9 +102,10 @@ std::unique_ptr<ChangeDetector> mapWalIndex(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<ChangeDetector> ChangeDetector::forConnection(SqliteConnection& connection, bool exclusive) {
+std::unique_ptr<ChangeDetector> ChangeDetector::forConnection(SqliteConnection& connection, bool exclusive,
+                                                              bool walMode) {
   if (exclusive) return std::make_unique<ExclusiveDetector>();
-  if (connection.queryText("PRAGMA journal_mode") == "wal") {
+  if (walMode) {
     const char* path = sqlite3_db_filename(connection.handle(), "main");
     if (path != nullptr && *path != '\0') {
       if (auto detector = mapWalIndex(path)) return detector;

@@ -26,7 +26,7 @@ class ChangeDetector {
   virtual std::uint64_t stamp() = 0;
 
   // The cheapest detector that works for this connection (already open).
-  static std::unique_ptr<ChangeDetector> forConnection(SqliteConnection& connection, bool exclusive);
+  static std::unique_ptr<ChangeDetector> forConnection(SqliteConnection& connection, bool exclusive, bool walMode);
 };
 
 }  // namespace dao

@@ -153,11 +153,13 @@ Variant readStoredValue(const SqliteStatement& statement, int index, const Colum
 
 void readStoredValueInto(const SqliteStatement& statement, int index, const ColumnSchema& column, Variant& value) {
   if (column.isText()) {
-    // The common case, without a temporary: text columns hold text or Null.
-    if (statement.columnType(index) == SQLITE_NULL) {
-      value.assignNull();
+    // The common case, without a temporary: text columns hold text or Null
+    // (SQLite gives no text pointer for Null).
+    if (const auto* text = sqlite3_column_text(statement.handle(), index)) {
+      value.assignText(std::string_view(reinterpret_cast<const char*>(text),
+                                        static_cast<std::size_t>(sqlite3_column_bytes(statement.handle(), index))));
     } else {
-      value.assignText(statement.text(index));
+      value.assignNull();
     }
     return;
   }

@@ -24,22 +24,47 @@ constexpr std::int32_t kLockReadOnly = 4;
 
 }  // namespace
 
+DatabaseConnection& DatabaseState::openConnection() const {
+  if (!connection->isOpen()) raise(error::objectClosed);
+  return *connection;
+}
+
+void DatabaseState::readTableDefs() {
+  DatabaseConnection& database = openConnection();
+  tableDefs.clear();
+  try {
+    for (const TableSummary& summary : listTables(database.sql())) {
+      tableDefs.push_back(makeTableDef(errors, connection, summary.name, summary.attributes));
+    }
+  } catch (const SqliteError& failure) {
+    database.raiseSqliteFailure(failure);
+  }
+  tableDefsRead = true;
+}
+
+std::vector<ObjectRef> DatabaseState::openRecordsets() const {
+  std::vector<ObjectRef> open;
+  for (const auto& weak : recordsets) {
+    if (auto recordset = weak.lock(); recordset && !recordset->isClosed()) open.push_back(recordset);
+  }
+  return open;
+}
+
 DaoDatabase::DaoDatabase(std::shared_ptr<ErrorLog> errors, std::shared_ptr<DatabaseConnection> connection,
                          std::string connect)
-    : DaoObject(std::move(errors)), connection_(std::move(connection)), connect_(std::move(connect)) {}
-
-DatabaseConnection& DaoDatabase::connection() const {
-  if (!connection_->isOpen()) raise(error::objectClosed);
-  return *connection_;
+    : DaoObject(errors), state_(std::make_shared<DatabaseState>()) {
+  state_->connection = std::move(connection);
+  state_->errors = std::move(errors);
+  state_->connect = std::move(connect);
 }
 
 void DaoDatabase::close() noexcept {
-  for (const std::weak_ptr<DaoRecordset>& weak : recordsets_) {
+  for (const std::weak_ptr<DaoRecordset>& weak : state_->recordsets) {
     if (auto recordset = weak.lock()) recordset->close();
   }
-  recordsets_.clear();
-  tableDefObjects_.clear();
-  connection_->close();
+  state_->recordsets.clear();
+  state_->tableDefs.clear();
+  state_->connection->close();
 }
 
 std::shared_ptr<DaoRecordset> DaoDatabase::openRecordset(const Arguments& arguments) {
@@ -65,57 +90,38 @@ std::shared_ptr<DaoRecordset> DaoDatabase::openRecordset(const Arguments& argume
   } catch (const SqliteError& failure) {
     database.raiseSqliteFailure(failure);
   }
-  auto dynaset = std::make_unique<Dynaset>(connection_, table, readOnly);
+  auto dynaset = std::make_unique<Dynaset>(state_->connection, table, readOnly);
   auto recordset = std::make_shared<DaoRecordset>(errorLog(), std::move(dynaset), type);
-  std::erase_if(recordsets_, [](const std::weak_ptr<DaoRecordset>& weak) {
+  std::erase_if(state_->recordsets, [](const std::weak_ptr<DaoRecordset>& weak) {
     const auto open = weak.lock();
     return !open || open->isClosed();
   });
-  recordsets_.push_back(recordset);
+  state_->recordsets.push_back(recordset);
   return recordset;
 }
 
 std::shared_ptr<DaoCollection> DaoDatabase::tableDefs() {
   connection();
   if (!tableDefs_) {
-    const std::weak_ptr<DaoDatabase> weakSelf = std::static_pointer_cast<DaoDatabase>(shared_from_this());
-    const auto self = [weakSelf] {
-      auto database = weakSelf.lock();
-      if (!database) raise(error::objectClosed);
-      database->connection();
-      return database;
-    };
-    const auto read = [self] {
-      auto database = self();
-      database->tableDefObjects_.clear();
-      try {
-        for (const TableSummary& summary : listTables(database->connection().sql())) {
-          database->tableDefObjects_.push_back(
-              makeTableDef(database->errorLog(), database->connection_, summary.name, summary.attributes));
-        }
-      } catch (const SqliteError& failure) {
-        database->connection().raiseSqliteFailure(failure);
-      }
-      database->tableDefsRead_ = true;
-    };
-    const auto ensureRead = [self, read] {
-      if (!self()->tableDefsRead_) read();
+    const std::shared_ptr<DatabaseState> state = state_;
+    const auto ensureRead = [state] {
+      state->openConnection();
+      if (!state->tableDefsRead) state->readTableDefs();
     };
     CollectionAccess access;
-    access.count = [self, ensureRead] {
+    access.count = [state, ensureRead] {
       ensureRead();
-      return self()->tableDefObjects_.size();
+      return state->tableDefs.size();
     };
-    access.item = [self](std::size_t index) { return self()->tableDefObjects_[index]; };
-    access.find = [self, ensureRead](std::string_view name) -> std::optional<std::size_t> {
+    access.item = [state](std::size_t index) { return state->tableDefs[index]; };
+    access.find = [state, ensureRead](std::string_view name) -> std::optional<std::size_t> {
       ensureRead();
-      auto& objects = self()->tableDefObjects_;
-      for (std::size_t i = 0; i < objects.size(); ++i) {
-        if (automation::equalsIgnoringCase(objects[i]->get("Name").asText(), name)) return i;
+      for (std::size_t i = 0; i < state->tableDefs.size(); ++i) {
+        if (automation::equalsIgnoringCase(state->tableDefs[i]->get("Name").asText(), name)) return i;
       }
       return std::nullopt;
     };
-    access.refresh = read;
+    access.refresh = [state] { state->readTableDefs(); };
     tableDefs_ = std::make_shared<DaoCollection>("TableDefs", errorLog(), std::move(access));
   }
   return tableDefs_;
@@ -123,37 +129,25 @@ std::shared_ptr<DaoCollection> DaoDatabase::tableDefs() {
 
 std::shared_ptr<DaoCollection> DaoDatabase::recordsets() {
   connection();
-  const std::weak_ptr<DaoDatabase> weakSelf = std::static_pointer_cast<DaoDatabase>(shared_from_this());
-  const auto open = [weakSelf] {
-    std::vector<ObjectRef> list;
-    if (auto database = weakSelf.lock()) {
-      for (const auto& weak : database->recordsets_) {
-        if (auto recordset = weak.lock(); recordset && !recordset->isClosed()) list.push_back(recordset);
-      }
-    }
-    return list;
-  };
+  const std::shared_ptr<DatabaseState> state = state_;
   CollectionAccess access;
-  access.count = [open] { return open().size(); };
-  access.item = [open](std::size_t index) { return open()[index]; };
+  access.count = [state] { return state->openRecordsets().size(); };
+  access.item = [state](std::size_t index) { return state->openRecordsets()[index]; };
   access.refresh = [] {};
   return std::make_shared<DaoCollection>("Recordsets", errorLog(), std::move(access));
 }
 
 std::shared_ptr<DaoCollection> DaoDatabase::properties() {
   connection();
-  const auto self = std::static_pointer_cast<DaoDatabase>(shared_from_this());
-  const std::weak_ptr<DaoDatabase> weakSelf = self;
-  return makeProperties(errorLog(), [weakSelf] {
-    auto database = weakSelf.lock();
-    if (!database) raise(error::objectClosed);
+  const std::shared_ptr<DatabaseState> state = state_;
+  return makeProperties(errorLog(), [state] {
     return PropertyList{
-        {"Name", [database] { return Variant(database->connection().path()); }},
-        {"Connect", [database] { return Variant(database->connect_); }},
+        {"Name", [state] { return Variant(state->openConnection().path()); }},
+        {"Connect", [state] { return Variant(state->connect); }},
         {"Version", [] { return Variant(kFormatVersion); }},
         {"CollatingOrder", [] { return Variant(kCollatingOrder); }},
-        {"QueryTimeout", [database] { return Variant(static_cast<std::int16_t>(database->queryTimeout_)); }},
-        {"Updatable", [database] { return Variant(!database->connection().isReadOnly()); }},
+        {"QueryTimeout", [state] { return Variant(static_cast<std::int16_t>(state->queryTimeout)); }},
+        {"Updatable", [state] { return Variant(!state->openConnection().isReadOnly()); }},
         {"Transactions", [] { return Variant(true); }},
         {"RecordsAffected", [] { return Variant(0); }},
     };
@@ -183,13 +177,13 @@ const automation::DispatchTable& DaoDatabase::dispatchTable() const {
           .property("QueryTimeout",
                     [](Self& self) {
                       self.connection();
-                      return static_cast<std::int16_t>(self.queryTimeout_);
+                      return static_cast<std::int16_t>(self.state_->queryTimeout);
                     },
                     [](Self& self, const Variant& value) {
                       self.connection();
                       const std::int32_t seconds = value.asInt32();
                       if (seconds < 0 || seconds > 32767) raise(error::invalidArgument);
-                      self.queryTimeout_ = seconds;
+                      self.state_->queryTimeout = seconds;
                     })
           .property("RecordsAffected", [](Self& self) {
             self.connection();
@@ -198,7 +192,7 @@ const automation::DispatchTable& DaoDatabase::dispatchTable() const {
           .property("Updatable", [](Self& self) { return !self.connection().isReadOnly(); })
           .property("Connect", [](Self& self) {
             self.connection();
-            return self.connect_;
+            return self.state_->connect;
           })
           .property("TableDefs", [](Self& self) { return self.tableDefs(); })
           .property("QueryDefs", [](Self& self) { return self.emptyCollection("QueryDefs"); })

@@ -26,6 +26,22 @@ namespace dao {
 
 class DaoRecordset;
 
+// What the Database object and its collections share; the collections keep
+// it alive on their own, as COM's children keep their parent.
+struct DatabaseState {
+  std::shared_ptr<DatabaseConnection> connection;
+  std::shared_ptr<ErrorLog> errors;
+  std::string connect;
+  std::int32_t queryTimeout = 60;
+  std::vector<std::weak_ptr<DaoRecordset>> recordsets;
+  std::vector<automation::ObjectRef> tableDefs;
+  bool tableDefsRead = false;
+
+  DatabaseConnection& openConnection() const;
+  void readTableDefs();
+  std::vector<automation::ObjectRef> openRecordsets() const;
+};
+
 class DaoDatabase final : public DaoObject {
  public:
   DaoDatabase(std::shared_ptr<ErrorLog> errors, std::shared_ptr<DatabaseConnection> connection, std::string connect);
@@ -33,25 +49,20 @@ class DaoDatabase final : public DaoObject {
 
   std::shared_ptr<DaoRecordset> openRecordset(const automation::Arguments& arguments);
   void close() noexcept;
-  bool isClosed() const noexcept { return !connection_->isOpen(); }
-  const std::string& path() const noexcept { return connection_->path(); }
+  bool isClosed() const noexcept { return !state_->connection->isOpen(); }
+  const std::string& path() const noexcept { return state_->connection->path(); }
 
  protected:
   const automation::DispatchTable& dispatchTable() const override;
 
  private:
-  DatabaseConnection& connection() const;
+  DatabaseConnection& connection() const { return state_->openConnection(); }
   std::shared_ptr<DaoCollection> tableDefs();
   std::shared_ptr<DaoCollection> recordsets();
   std::shared_ptr<DaoCollection> properties();
   std::shared_ptr<DaoCollection> emptyCollection(std::string typeName);
 
-  std::shared_ptr<DatabaseConnection> connection_;
-  std::string connect_;
-  std::int32_t queryTimeout_ = 60;
-  std::vector<std::weak_ptr<DaoRecordset>> recordsets_;
-  std::vector<automation::ObjectRef> tableDefObjects_;
-  bool tableDefsRead_ = false;
+  std::shared_ptr<DatabaseState> state_;
   std::shared_ptr<DaoCollection> tableDefs_;
 };
 

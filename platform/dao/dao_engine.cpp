@@ -40,9 +40,65 @@ class DaoError final : public DaoObject {
   ErrorRecord record_;
 };
 
+// The engine's workspaces, shared with its Workspaces collection.
+struct WorkspaceList {
+  std::shared_ptr<ErrorLog> errors;
+  std::shared_ptr<EngineSettings> settings;
+  std::vector<std::shared_ptr<DaoWorkspace>> workspaces;
+  bool defaultCreated = false;
+
+  // The workspaces still open; the default workspace is made on first use.
+  std::vector<std::shared_ptr<DaoWorkspace>>& open() {
+    if (!defaultCreated) {
+      defaultCreated = true;
+      workspaces.insert(workspaces.begin(),
+                        std::make_shared<DaoWorkspace>(errors, settings, kDefaultWorkspaceName, settings->defaultUser));
+    }
+    std::erase_if(workspaces, [](const std::shared_ptr<DaoWorkspace>& workspace) { return workspace->isClosed(); });
+    return workspaces;
+  }
+
+  std::shared_ptr<DaoWorkspace> defaultWorkspace() {
+    std::vector<std::shared_ptr<DaoWorkspace>>& list = open();
+    if (list.empty() || list.front()->name() != kDefaultWorkspaceName) {
+      list.insert(list.begin(),
+                  std::make_shared<DaoWorkspace>(errors, settings, kDefaultWorkspaceName, settings->defaultUser));
+    }
+    return list.front();
+  }
+
+  void append(const ObjectRef& object) {
+    auto workspace = std::dynamic_pointer_cast<DaoWorkspace>(object);
+    if (!workspace || workspace->isClosed()) raise(error::invalidArgument);
+    for (const auto& existing : open()) {
+      if (existing == workspace || automation::equalsIgnoringCase(existing->name(), workspace->name())) {
+        raise(error::duplicateName);
+      }
+    }
+    workspaces.push_back(workspace);
+  }
+
+  std::optional<std::size_t> find(std::string_view name) {
+    const auto& list = open();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      if (automation::equalsIgnoringCase(list[i]->name(), name)) return i;
+    }
+    return std::nullopt;
+  }
+
+  void remove(std::string_view name) {
+    const auto index = find(name);
+    if (!index) raise(error::itemNotFound);
+    workspaces.erase(workspaces.begin() + static_cast<std::ptrdiff_t>(*index));
+  }
+};
+
 class DaoEngine final : public DaoObject {
  public:
-  DaoEngine() : DaoObject(std::make_shared<ErrorLog>()), settings_(std::make_shared<EngineSettings>()) {}
+  DaoEngine()
+      : DaoObject(std::make_shared<ErrorLog>()),
+        settings_(std::make_shared<EngineSettings>()),
+        workspaces_(std::make_shared<WorkspaceList>(WorkspaceList{errorLog(), settings_, {}, false})) {}
   std::string_view typeName() const noexcept override { return "DBEngine"; }
 
  protected:
@@ -60,66 +116,15 @@ class DaoEngine final : public DaoObject {
     return std::make_shared<DaoWorkspace>(errorLog(), settings_, name, user);
   }
 
-  // The workspaces still open; the default workspace is made on first use.
-  std::vector<std::shared_ptr<DaoWorkspace>>& workspaceList() {
-    if (!defaultCreated_) {
-      defaultCreated_ = true;
-      workspaces_.insert(workspaces_.begin(), std::make_shared<DaoWorkspace>(errorLog(), settings_, kDefaultWorkspaceName,
-                                                                             settings_->defaultUser));
-    }
-    std::erase_if(workspaces_, [](const std::shared_ptr<DaoWorkspace>& workspace) { return workspace->isClosed(); });
-    return workspaces_;
-  }
-
-  std::shared_ptr<DaoWorkspace> defaultWorkspace() {
-    std::vector<std::shared_ptr<DaoWorkspace>>& list = workspaceList();
-    if (list.empty() || list.front()->name() != kDefaultWorkspaceName) {
-      list.insert(list.begin(),
-                  std::make_shared<DaoWorkspace>(errorLog(), settings_, kDefaultWorkspaceName, settings_->defaultUser));
-    }
-    return list.front();
-  }
-
-  void appendWorkspace(const ObjectRef& object) {
-    auto workspace = std::dynamic_pointer_cast<DaoWorkspace>(object);
-    if (!workspace || workspace->isClosed()) raise(error::invalidArgument);
-    for (const auto& existing : workspaceList()) {
-      if (existing == workspace || automation::equalsIgnoringCase(existing->name(), workspace->name())) {
-        raise(error::duplicateName);
-      }
-    }
-    workspaces_.push_back(workspace);
-  }
-
-  void removeWorkspace(std::string_view name) {
-    auto& list = workspaceList();
-    const auto found = std::find_if(list.begin(), list.end(), [&](const auto& workspace) {
-      return automation::equalsIgnoringCase(workspace->name(), name);
-    });
-    if (found == list.end()) raise(error::itemNotFound);
-    list.erase(found);
-  }
-
   std::shared_ptr<DaoCollection> workspaces() {
-    const std::weak_ptr<DaoEngine> weakSelf = std::static_pointer_cast<DaoEngine>(shared_from_this());
-    const auto self = [weakSelf] {
-      auto engine = weakSelf.lock();
-      if (!engine) raise(error::objectClosed);
-      return engine;
-    };
+    const std::shared_ptr<WorkspaceList> list = workspaces_;
     CollectionAccess access;
-    access.count = [self] { return self()->workspaceList().size(); };
-    access.item = [self](std::size_t index) -> ObjectRef { return self()->workspaceList()[index]; };
-    access.find = [self](std::string_view name) -> std::optional<std::size_t> {
-      const auto& list = self()->workspaceList();
-      for (std::size_t i = 0; i < list.size(); ++i) {
-        if (automation::equalsIgnoringCase(list[i]->name(), name)) return i;
-      }
-      return std::nullopt;
-    };
-    access.refresh = [self] { self()->workspaceList(); };
-    access.append = [self](const ObjectRef& workspace) { self()->appendWorkspace(workspace); };
-    access.remove = [self](std::string_view name) { self()->removeWorkspace(name); };
+    access.count = [list] { return list->open().size(); };
+    access.item = [list](std::size_t index) -> ObjectRef { return list->open()[index]; };
+    access.find = [list](std::string_view name) { return list->find(name); };
+    access.refresh = [list] { list->open(); };
+    access.append = [list](const ObjectRef& workspace) { list->append(workspace); };
+    access.remove = [list](std::string_view name) { list->remove(name); };
     return std::make_shared<DaoCollection>("Workspaces", errorLog(), std::move(access));
   }
 
@@ -147,8 +152,7 @@ class DaoEngine final : public DaoObject {
   }
 
   std::shared_ptr<EngineSettings> settings_;
-  std::vector<std::shared_ptr<DaoWorkspace>> workspaces_;
-  bool defaultCreated_ = false;
+  std::shared_ptr<WorkspaceList> workspaces_;
   std::string iniPath_;
 };
 
@@ -183,7 +187,7 @@ const automation::DispatchTable& DaoEngine::dispatchTable() const {
                   [](Self& self, const Arguments& arguments) { return self.createWorkspace(arguments); })
           .property("Workspaces", [](Self& self) { return self.workspaces(); })
           .method("OpenDatabase", 1, 4,
-                  [](Self& self, const Arguments& arguments) { return self.defaultWorkspace()->openDatabase(arguments); })
+                  [](Self& self, const Arguments& arguments) { return self.workspaces_->defaultWorkspace()->openDatabase(arguments); })
           .method("Idle", 0, 1, [](Self&, const Arguments& arguments) { (void)integerArgument(arguments, 0, 0); })
           .property("Errors", [](Self& self) { return self.errors(); })
           .property("Properties", [](Self& self) { return self.properties(); })

@@ -11,6 +11,7 @@ using automation::Variant;
 DaoRecordset::DaoRecordset(std::shared_ptr<ErrorLog> errors, std::unique_ptr<Dynaset> dynaset, int recordsetType)
     : DaoObject(std::move(errors)), state_(std::make_shared<RecordsetState>()), type_(recordsetType) {
   state_->dynaset = std::move(dynaset);
+  fieldObjects_ = std::make_shared<FieldObjects>(FieldObjects{state_, errorLog(), {}});
 }
 
 void DaoRecordset::close() noexcept {
@@ -18,27 +19,20 @@ void DaoRecordset::close() noexcept {
   state_->dynaset.reset();
 }
 
-std::shared_ptr<DaoField> DaoRecordset::field(std::size_t column) {
-  if (fieldObjects_.empty()) fieldObjects_.resize(cursor().table().columns.size());
-  if (!fieldObjects_[column]) fieldObjects_[column] = std::make_shared<DaoField>(errorLog(), state_, column);
-  return fieldObjects_[column];
+std::shared_ptr<DaoField> FieldObjects::field(std::size_t column) {
+  if (fields.empty()) fields.resize(state->cursor().table().columns.size());
+  if (!fields[column]) fields[column] = std::make_shared<DaoField>(errors, state, column);
+  return fields[column];
 }
 
 std::shared_ptr<DaoCollection> DaoRecordset::fields() {
   cursor();
   if (!fields_) {
-    // The collection refers to the recordset weakly: a caller may keep it
-    // after releasing the recordset, which then reports 3420.
-    const std::weak_ptr<DaoRecordset> weakSelf = std::static_pointer_cast<DaoRecordset>(shared_from_this());
-    const auto self = [weakSelf] {
-      auto recordset = weakSelf.lock();
-      if (!recordset) raise(error::objectClosed);
-      return recordset;
-    };
+    const std::shared_ptr<FieldObjects> objects = fieldObjects_;
     CollectionAccess access;
-    access.count = [self] { return self()->cursor().table().columns.size(); };
-    access.item = [self](std::size_t index) -> ObjectRef { return self()->field(index); };
-    access.find = [self](std::string_view name) { return self()->cursor().table().findColumn(name); };
+    access.count = [objects] { return objects->state->cursor().table().columns.size(); };
+    access.item = [objects](std::size_t index) -> ObjectRef { return objects->field(index); };
+    access.find = [objects](std::string_view name) { return objects->state->cursor().table().findColumn(name); };
     access.refresh = [] {};
     fields_ = std::make_shared<DaoCollection>("Fields", errorLog(), std::move(access));
   }
@@ -58,18 +52,17 @@ void DaoRecordset::move(const Arguments& arguments) {
 }
 
 std::shared_ptr<DaoCollection> DaoRecordset::properties() {
-  const std::weak_ptr<DaoRecordset> weakSelf = std::static_pointer_cast<DaoRecordset>(shared_from_this());
-  return makeProperties(errorLog(), [weakSelf]() {
-    auto self = weakSelf.lock();
-    if (!self) raise(error::objectClosed);
-    PropertyList list = {
-        {"Name", [self] { return Variant(self->cursor().table().name); }},
-        {"Type", [self] { return Variant(self->type_); }},
-        {"Updatable", [self] { return Variant(self->cursor().isUpdatable()); }},
+  cursor();
+  const std::shared_ptr<RecordsetState> state = state_;
+  const int type = type_;
+  return makeProperties(errorLog(), [state, type]() {
+    return PropertyList{
+        {"Name", [state] { return Variant(state->cursor().table().name); }},
+        {"Type", [type] { return Variant(type); }},
+        {"Updatable", [state] { return Variant(state->cursor().isUpdatable()); }},
         {"Bookmarkable", [] { return Variant(true); }},
         {"LockEdits", [] { return Variant(false); }},
     };
-    return list;
   });
 }
 

@@ -64,6 +64,16 @@ class DaoField final : public DaoObject {
   std::size_t column_;
 };
 
+// The Field objects of a recordset, made once each and shared by the
+// recordset and its Fields collection (which keeps them alive on its own).
+struct FieldObjects {
+  std::shared_ptr<RecordsetState> state;
+  std::shared_ptr<ErrorLog> errors;
+  std::vector<std::shared_ptr<DaoField>> fields;
+
+  std::shared_ptr<DaoField> field(std::size_t column);
+};
+
 class DaoRecordset final : public DaoObject {
  public:
   DaoRecordset(std::shared_ptr<ErrorLog> errors, std::unique_ptr<Dynaset> dynaset, int recordsetType);
@@ -78,14 +88,13 @@ class DaoRecordset final : public DaoObject {
 
  private:
   std::shared_ptr<DaoCollection> fields();
-  std::shared_ptr<DaoField> field(std::size_t column);
   std::shared_ptr<DaoRecordset> clone();
   void move(const automation::Arguments& arguments);
   std::shared_ptr<DaoCollection> properties();
 
   std::shared_ptr<RecordsetState> state_;
   int type_;
-  std::vector<std::shared_ptr<DaoField>> fieldObjects_;
+  std::shared_ptr<FieldObjects> fieldObjects_;
   std::shared_ptr<DaoCollection> fields_;
 };
 

@@ -46,7 +46,11 @@ void checkConnectString(const std::string& connect) {
 
 DaoWorkspace::DaoWorkspace(std::shared_ptr<ErrorLog> errors, std::shared_ptr<const EngineSettings> settings,
                            std::string name, std::string userName)
-    : DaoObject(std::move(errors)), settings_(std::move(settings)), name_(std::move(name)), userName_(std::move(userName)) {}
+    : DaoObject(std::move(errors)),
+      settings_(std::move(settings)),
+      name_(std::move(name)),
+      userName_(std::move(userName)),
+      databases_(std::make_shared<std::vector<std::shared_ptr<DaoDatabase>>>()) {}
 
 void DaoWorkspace::requireOpen() const {
   if (closed_) raise(error::objectClosed);
@@ -62,26 +66,24 @@ std::shared_ptr<DaoDatabase> DaoWorkspace::openDatabase(const Arguments& argumen
   const std::string connect = textArgument(arguments, 3);
   checkConnectString(connect);
   auto database = std::make_shared<DaoDatabase>(errorLog(), DatabaseConnection::open(path, open), connect);
-  std::erase_if(databases_, [](const std::shared_ptr<DaoDatabase>& entry) { return entry->isClosed(); });
-  databases_.push_back(database);
+  std::erase_if(*databases_, [](const std::shared_ptr<DaoDatabase>& entry) { return entry->isClosed(); });
+  databases_->push_back(database);
   return database;
 }
 
 void DaoWorkspace::close() noexcept {
-  for (const std::shared_ptr<DaoDatabase>& database : databases_) database->close();
-  databases_.clear();
+  for (const std::shared_ptr<DaoDatabase>& database : *databases_) database->close();
+  databases_->clear();
   closed_ = true;
 }
 
 std::shared_ptr<DaoCollection> DaoWorkspace::databases() {
   requireOpen();
-  const std::weak_ptr<DaoWorkspace> weakSelf = std::static_pointer_cast<DaoWorkspace>(shared_from_this());
-  const auto open = [weakSelf] {
+  const auto databases = databases_;
+  const auto open = [databases] {
     std::vector<ObjectRef> list;
-    if (auto workspace = weakSelf.lock()) {
-      for (const auto& database : workspace->databases_) {
-        if (!database->isClosed()) list.push_back(database);
-      }
+    for (const auto& database : *databases) {
+      if (!database->isClosed()) list.push_back(database);
     }
     return list;
   };
@@ -119,14 +121,12 @@ std::shared_ptr<DaoCollection> DaoWorkspace::namedList(std::string typeName, std
 
 std::shared_ptr<DaoCollection> DaoWorkspace::properties() {
   requireOpen();
-  const auto self = std::static_pointer_cast<DaoWorkspace>(shared_from_this());
-  const std::weak_ptr<DaoWorkspace> weakSelf = self;
-  return makeProperties(errorLog(), [weakSelf] {
-    auto workspace = weakSelf.lock();
-    if (!workspace) raise(error::objectClosed);
+  const std::string name = name_;
+  const std::string userName = userName_;
+  return makeProperties(errorLog(), [name, userName] {
     return PropertyList{
-        {"Name", [workspace] { return Variant(workspace->name_); }},
-        {"UserName", [workspace] { return Variant(workspace->userName_); }},
+        {"Name", [name] { return Variant(name); }},
+        {"UserName", [userName] { return Variant(userName); }},
         {"Type", [] { return Variant(2); }},
         {"IsolateODBCTrans", [] { return Variant(static_cast<std::int16_t>(0)); }},
     };

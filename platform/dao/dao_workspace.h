@@ -56,7 +56,8 @@ class DaoWorkspace final : public DaoObject {
   std::string name_;
   std::string userName_;
   bool closed_ = false;
-  std::vector<std::shared_ptr<DaoDatabase>> databases_;
+  // Shared with the Databases collection.
+  std::shared_ptr<std::vector<std::shared_ptr<DaoDatabase>>> databases_;
 };
 
 }  // namespace dao

@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/dao/engine_error.h"
+
 namespace dao {
 
 // DAO field type codes, as the engine reports them in Field.Type.

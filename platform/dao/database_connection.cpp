@@ -58,20 +58,28 @@ void DatabaseConnection::connect() {
       raise(error::cannotOpenForWriting, path_);
     }
     if (settings_.exclusive) sqlite_.execute("PRAGMA locking_mode=EXCLUSIVE");
-    // The first read takes the locks (all of them when exclusive) and proves the file is ours and whole.
-    if (sqlite_.queryInteger("PRAGMA application_id") != kApplicationId) raise(error::notOurDatabase, path_);
-    if (sqlite_.queryInteger("PRAGMA user_version") > kFormatRevision) {
-      throw EngineError(error::notOurDatabase, "Unrecognized database format '" + path_ +
-                                                   "': it was made by a newer version of this engine.");
+    // One statement reads what proves the file ours and whole; being the
+    // first read, it takes the locks (all of them when exclusive).
+    std::string journalMode;
+    {
+      SqliteStatement check = sqlite_.prepare(
+          "SELECT a.application_id, u.user_version, j.journal_mode, "
+          "(SELECT value FROM zen_info WHERE key = 'format_version') "
+          "FROM pragma_application_id a, pragma_user_version u, pragma_journal_mode j");
+      if (!check.step() || check.integer(0) != kApplicationId) raise(error::notOurDatabase, path_);
+      if (check.integer(1) > kFormatRevision) {
+        throw EngineError(error::notOurDatabase, "Unrecognized database format '" + path_ +
+                                                     "': it was made by a newer version of this engine.");
+      }
+      if (check.isNull(3)) raise(error::damagedDatabase, path_);
+      journalMode = std::string(check.text(2));
     }
-    if (sqlite_.queryText("SELECT value FROM zen_info WHERE key = 'format_version'").empty()) {
-      raise(error::damagedDatabase, path_);
-    }
-    if (!settings_.readOnly && sqlite_.queryText("PRAGMA journal_mode") != "wal") {
+    if (!settings_.readOnly && journalMode != "wal") {
       sqlite_.execute("PRAGMA journal_mode=WAL");
+      journalMode = sqlite_.queryText("PRAGMA journal_mode");
     }
     sqlite_.execute("PRAGMA synchronous=NORMAL");
-    detector_ = ChangeDetector::forConnection(sqlite_, settings_.exclusive);
+    detector_ = ChangeDetector::forConnection(sqlite_, settings_.exclusive, journalMode == "wal");
     lastExternalStamp_ = detector_->stamp();
     criteria::registerCriteriaFunctions(sqlite_.handle());
   } catch (const SqliteError& failure) {

@@ -10,7 +10,7 @@ namespace dao {
 
 namespace {
 
-constexpr int kLongestStreak = 6;  // rows read ahead: up to 2^6 = 64
+constexpr int kLongestStreak = 8;  // rows read ahead: up to 2^8 = 256
 
 automation::ByteArray bookmarkOf(std::int64_t rowId) {
   if (rowId <= 0 || rowId > std::numeric_limits<std::int32_t>::max()) raise(error::invalidBookmark);
@@ -21,9 +21,42 @@ automation::ByteArray bookmarkOf(std::int64_t rowId) {
 
 }  // namespace
 
+namespace {
+
+constexpr std::int64_t kRowsReadAtOpen = 16;
+
+}  // namespace
+
 Dynaset::Dynaset(std::shared_ptr<DatabaseConnection> connection, std::shared_ptr<const TableSchema> table,
                  bool readOnly)
-    : Dynaset(SharedKeyset{}, connection, table, std::make_shared<Keyset>(*connection, *table), readOnly) {
+    : connection_(std::move(connection)),
+      table_(std::move(table)),
+      readOnly_(readOnly || table_->alwaysReadOnly || connection_->isReadOnly()),
+      reader_(*connection_, *table_) {
+  // One statement takes the keyset's bound (the highest key now), its first
+  // keys and their rows, so that opening costs about one query.
+  const std::uint64_t stamp = connection_->contentStamp();
+  std::int64_t highestKey = 0;
+  std::vector<std::int64_t> firstKeys;
+  std::vector<RowData> firstRows;
+  try {
+    const std::string from = " FROM " + quoteIdentifier(table_->sqlName);
+    SqliteStatement first = connection_->sql().prepare("SELECT (SELECT max(" + table_->rowKeySql + ")" + from + "), " +
+                                                       reader_.selectList() + from + " ORDER BY " + table_->rowKeySql +
+                                                       " LIMIT ?1");
+    first.bindInteger(1, kRowsReadAtOpen);
+    while (first.step()) {
+      highestKey = first.integer(0);
+      firstRows.emplace_back();
+      reader_.readRow(first, 1, firstRows.back());
+      firstKeys.push_back(firstRows.back().rowId);
+    }
+  } catch (const SqliteError& failure) {
+    connection_->raiseSqliteFailure(failure);
+  }
+  const bool complete = static_cast<std::int64_t>(firstKeys.size()) < kRowsReadAtOpen;
+  if (!firstKeys.empty()) reader_.adopt(std::move(firstRows), firstKeys.front(), firstKeys.back(), stamp);
+  keyset_ = std::make_shared<Keyset>(*connection_, *table_, highestKey, std::move(firstKeys), complete);
   if (const auto first = keyset_->nextLive(0)) landAt(*first);
 }
 
@@ -257,6 +290,12 @@ automation::ByteArray Dynaset::lastModified() const {
 }
 
 const automation::Variant& Dynaset::value(std::size_t column) {
+  // Reading the current row's fields is the hot path: one test when the row
+  // is there to be read.
+  if (editMode_ == EditMode::None && current_ != nullptr && currentLoaded_ && position_.place == Place::OnRow &&
+      !keyset_->hasRemovals() && connection_->isOpen() && column < current_->values.size()) {
+    return current_->values[column];
+  }
   requireOpen();
   if (column >= table_->columns.size()) raise(error::itemNotFound);
   if (editMode_ != EditMode::None) return editValues_[column];

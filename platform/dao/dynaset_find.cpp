@@ -51,6 +51,8 @@ bool Dynaset::findFirst(std::string_view criteriaText) {
     if (!unknownName.empty()) raise(error::unknownCriteriaName, unknownName);
     raise(error::criteriaSyntax, failure.what());
   }
+  // Only keys are searched (an index on the column then covers the search,
+  // and its matches sort cheaply); the row found is read when landing.
   const std::string sql = "SELECT " + table_->rowKeySql + " FROM " + quoteIdentifier(table_->sqlName) + " WHERE (" +
                           compiled.whereSql + ") ORDER BY " + table_->rowKeySql;
   std::optional<std::int64_t> found;

@@ -1,10 +1,11 @@
 #include "platform/dao/file_format.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstring>
-#include <fstream>
 
 #include "platform/automation/text_compare.h"
 
@@ -15,11 +16,16 @@ FileKind probeFile(const std::string& path) {
   if (::stat(path.c_str(), &status) != 0) return FileKind::Missing;
   if (S_ISDIR(status.st_mode)) return FileKind::Directory;
   if (!S_ISREG(status.st_mode)) return FileKind::Unrecognized;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return FileKind::Unreadable;
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return FileKind::Unreadable;
   std::array<char, 100> header{};
-  file.read(header.data(), header.size());
-  const auto length = static_cast<std::size_t>(file.gcount());
+  std::size_t length = 0;
+  while (length < header.size()) {
+    const ssize_t read = ::read(descriptor, header.data() + length, header.size() - length);
+    if (read <= 0) break;
+    length += static_cast<std::size_t>(read);
+  }
+  ::close(descriptor);
   if (length == 0) return FileKind::Empty;
   if (length >= 19 && (std::memcmp(header.data() + 4, "Standard Jet DB", 15) == 0 ||
                        std::memcmp(header.data() + 4, "Standard ACE DB", 15) == 0)) {

@@ -14,16 +14,16 @@ constexpr std::size_t kLargestChunk = 65536;
 
 }  // namespace
 
-Keyset::Keyset(DatabaseConnection& connection, const TableSchema& table) : connection_(connection) {
+Keyset::Keyset(DatabaseConnection& connection, const TableSchema& table, std::int64_t highestKeyAtOpen,
+               std::vector<std::int64_t> firstKeys, bool complete)
+    : connection_(connection),
+      highestKeyAtOpen_(highestKeyAtOpen),
+      loaded_(std::move(firstKeys)),
+      tableComplete_(complete || highestKeyAtOpen == 0) {
   const std::string key = table.rowKeySql;
-  const std::string from = " FROM " + quoteIdentifier(table.sqlName);
-  try {
-    highestKeyAtOpen_ = connection_.sql().queryInteger("SELECT max(" + key + ")" + from);
-  } catch (const SqliteError& failure) {
-    connection_.raiseSqliteFailure(failure);
-  }
-  selectSql_ = "SELECT " + key + from + " WHERE " + key + " > ?1 AND " + key + " <= ?2 ORDER BY " + key + " LIMIT ?3";
-  tableComplete_ = highestKeyAtOpen_ == 0;
+  selectSql_ = "SELECT " + key + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " + key + " > ?1 AND " + key +
+               " <= ?2 ORDER BY " + key + " LIMIT ?3";
+  nextChunk_ = std::max<std::size_t>(nextChunk_, loaded_.size() * 2);
 }
 
 bool Keyset::loadMore() {

@@ -26,7 +26,10 @@ struct TableSchema;
 
 class Keyset {
  public:
-  Keyset(DatabaseConnection& connection, const TableSchema& table);
+  // `highestKeyAtOpen` bounds the keyset; `firstKeys` are its first keys,
+  // read with it (all of them when `complete`).
+  Keyset(DatabaseConnection& connection, const TableSchema& table, std::int64_t highestKeyAtOpen,
+         std::vector<std::int64_t> firstKeys, bool complete);
 
   // Whether the keyset has an entry at `index` (reads keys as needed).
   bool hasIndex(std::size_t index);
@@ -50,6 +53,7 @@ class Keyset {
   // Live entries before `index` (the 0-based position of a live entry).
   std::size_t livePositionOf(std::size_t index);
 
+  bool hasRemovals() const noexcept { return !removed_.empty(); }
   bool contains(std::int64_t rowId) const;
   bool isRemoved(std::int64_t rowId) const;
   void markRemoved(std::int64_t rowId);

@@ -11,9 +11,9 @@ namespace dao {
 
 RowReader::RowReader(DatabaseConnection& connection, const TableSchema& table)
     : connection_(connection), table_(table) {
-  std::string columns = table.rowKeySql + ", " + (table.hasRowVersion ? quoteIdentifier(kRowVersionColumn) : "0");
-  for (const ColumnSchema& column : table.columns) columns += ", " + quoteIdentifier(column.name);
-  rangeSql_ = "SELECT " + columns + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " + table.rowKeySql +
+  selectList_ = table.rowKeySql + ", " + (table.hasRowVersion ? quoteIdentifier(kRowVersionColumn) : "0");
+  for (const ColumnSchema& column : table.columns) selectList_ += ", " + quoteIdentifier(column.name);
+  rangeSql_ = "SELECT " + selectList_ + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " + table.rowKeySql +
               " BETWEEN ?1 AND ?2 ORDER BY " + table.rowKeySql;
 }
 
@@ -54,13 +54,7 @@ void RowReader::fetch(std::int64_t low, std::int64_t high) {
     std::size_t count = 0;
     while (statement.step()) {
       if (count == rows_.size()) rows_.emplace_back();
-      RowData& row = rows_[count++];
-      row.rowId = statement.integer(0);
-      row.version = statement.integer(1);
-      row.values.resize(table_.columns.size());
-      for (std::size_t i = 0; i < table_.columns.size(); ++i) {
-        readStoredValueInto(statement, static_cast<int>(i + 2), table_.columns[i], row.values[i]);
-      }
+      readRow(statement, 0, rows_[count++]);
     }
     rows_.resize(count);
   } catch (const SqliteError& failure) {
@@ -69,6 +63,23 @@ void RowReader::fetch(std::int64_t low, std::int64_t high) {
   }
   low_ = low;
   high_ = high;
+  valid_ = true;
+}
+
+void RowReader::readRow(const SqliteStatement& statement, int firstColumn, RowData& row) const {
+  row.rowId = statement.integer(firstColumn);
+  row.version = statement.integer(firstColumn + 1);
+  row.values.resize(table_.columns.size());
+  for (std::size_t i = 0; i < table_.columns.size(); ++i) {
+    readStoredValueInto(statement, firstColumn + 2 + static_cast<int>(i), table_.columns[i], row.values[i]);
+  }
+}
+
+void RowReader::adopt(std::vector<RowData> rows, std::int64_t low, std::int64_t high, std::uint64_t stamp) {
+  rows_ = std::move(rows);
+  low_ = low;
+  high_ = high;
+  stamp_ = stamp;
   valid_ = true;
 }
 

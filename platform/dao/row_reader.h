@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/automation/variant.h"
+#include "platform/dao/sqlite_handle.h"
 
 namespace dao {
 
@@ -35,12 +36,21 @@ class RowReader {
   const RowData* readFresh(std::int64_t rowId);
   void forget() noexcept;
 
+  // The columns a statement selects for readRow(): "key, version, field, ...".
+  const std::string& selectList() const noexcept { return selectList_; }
+  // The row on which `statement` stands, its selectList() beginning at `firstColumn`.
+  void readRow(const SqliteStatement& statement, int firstColumn, RowData& row) const;
+  // Keeps rows read elsewhere (keys ascending, covering [low, high]) as read
+  // at `stamp`, a contentStamp() taken before they were read.
+  void adopt(std::vector<RowData> rows, std::int64_t low, std::int64_t high, std::uint64_t stamp);
+
  private:
   void fetch(std::int64_t low, std::int64_t high);
   const RowData* find(std::int64_t rowId) const;
 
   DatabaseConnection& connection_;
   const TableSchema& table_;
+  std::string selectList_;
   std::string rangeSql_;
   std::vector<RowData> rows_;
   bool valid_ = false;

@@ -118,33 +118,31 @@ std::shared_ptr<const TableSchema> loadTableSchema(SqliteConnection& connection,
       return schema;
     }
   }
-  SqliteStatement table =
-      connection.prepare("SELECT name, row_key, attributes FROM zen_tables WHERE name = ?1 COLLATE NOCASE");
-  table.bindText(1, tableName);
-  if (!table.step()) raise(error::tableNotFound, tableName);
-  schema->name = std::string(table.text(0));
+  // The table and its columns in one statement (this runs at every open).
+  SqliteStatement statement = connection.prepare(
+      "SELECT t.name, t.row_key, t.attributes, c.name, c.dao_type, c.size, c.auto_increment, c.required, "
+      "c.unique_values, c.indexed, c.default_value, c.format FROM zen_tables t "
+      "LEFT JOIN zen_columns c ON c.table_name = t.name WHERE t.name = ?1 COLLATE NOCASE ORDER BY c.ordinal");
+  statement.bindText(1, tableName);
+  if (!statement.step()) raise(error::tableNotFound, tableName);
+  schema->name = std::string(statement.text(0));
   schema->sqlName = schema->name;
-  schema->rowKeySql = quoteIdentifier(table.text(1));
-  schema->attributes = static_cast<std::int32_t>(table.integer(2));
-  table.reset();
-
-  SqliteStatement columns = connection.prepare(
-      "SELECT name, dao_type, size, auto_increment, required, unique_values, indexed, default_value, format "
-      "FROM zen_columns WHERE table_name = ?1 ORDER BY ordinal");
-  columns.bindText(1, schema->name);
-  while (columns.step()) {
+  schema->rowKeySql = quoteIdentifier(statement.text(1));
+  schema->attributes = static_cast<std::int32_t>(statement.integer(2));
+  do {
+    if (statement.isNull(3)) continue;
     ColumnSchema column;
-    column.name = std::string(columns.text(0));
-    column.daoType = static_cast<int>(columns.integer(1));
-    column.size = static_cast<int>(columns.integer(2));
-    column.autoIncrement = columns.integer(3) != 0;
-    column.required = columns.integer(4) != 0;
-    column.unique = columns.integer(5) != 0;
-    column.indexed = columns.integer(6) != 0;
-    column.defaultValue = std::string(columns.text(7));
-    column.format = std::string(columns.text(8));
+    column.name = std::string(statement.text(3));
+    column.daoType = static_cast<int>(statement.integer(4));
+    column.size = static_cast<int>(statement.integer(5));
+    column.autoIncrement = statement.integer(6) != 0;
+    column.required = statement.integer(7) != 0;
+    column.unique = statement.integer(8) != 0;
+    column.indexed = statement.integer(9) != 0;
+    column.defaultValue = std::string(statement.text(10));
+    column.format = std::string(statement.text(11));
     schema->columns.push_back(std::move(column));
-  }
+  } while (statement.step());
   return schema;
 }
 

@@ -13,6 +13,7 @@
 #include "app/program_start.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/error_display.h"
+#include "tests/app/app_test_database.h"
 
 namespace zen {
 struct EDatabaseError : std::runtime_error {
@@ -161,6 +162,7 @@ class TestProgramStart : public QObject {
 
 int main(int argc, char** argv) {
   gui::Application app(argc, argv);
+  const AppTestDatabase database;  // the form connects to it while it loads
   TestProgramStart test;
   return QTest::qExec(&test, argc, argv);
 }

@@ -11,6 +11,7 @@
 #include "app/program_start.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/error_display.h"
+#include "tests/app/app_test_database.h"
 
 namespace {
 
@@ -337,6 +338,7 @@ class TestUnit1 : public QObject {
 
 int main(int argc, char** argv) {
   gui::Application app(argc, argv);
+  const AppTestDatabase database;  // the form connects to it while it loads
   TestUnit1 test;
   return QTest::qExec(&test, argc, argv);
 }

@@ -1,0 +1,117 @@
+#include "app/controls/BoundLineEdit.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+
+#include <memory>
+
+#include "app/controls/Big5Validator.h"
+#include "app/controls/EditKeys.h"
+#include "app/controls/EditMenu.h"
+#include "platform/gui/beep.h"
+
+namespace controls {
+
+BoundLineEdit::BoundLineEdit(QWidget* parent) : QLineEdit(parent), validator_(new Big5Validator(this)) {
+  setValidator(validator_);
+  // The system's edit boxes take no dropped text; a drop would also bypass
+  // the edit that must start first.
+  setAcceptDrops(false);
+}
+
+int BoundLineEdit::byteLimit() const noexcept { return validator_->byteLimit(); }
+
+void BoundLineEdit::setByteLimit(int bytes) { validator_->setByteLimit(bytes); }
+
+void BoundLineEdit::showFieldText(const QString& text) {
+  if (this->text() == text) return;
+  dropComposition();
+  setText(text);
+}
+
+template <class Change>
+void BoundLineEdit::refusable(Change&& change) {
+  validator_->clearRefusal();
+  change();
+  if (validator_->refused()) {
+    validator_->clearRefusal();
+    gui::beep();
+  }
+}
+
+void BoundLineEdit::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && escapePressed()) {
+    event->accept();
+    return;
+  }
+  if (!isReadOnly() && changesLineText(*event) && !beginChange()) {
+    event->accept();
+    return;
+  }
+  refusable([&] { QLineEdit::keyPressEvent(event); });
+}
+
+void BoundLineEdit::inputMethodEvent(QInputMethodEvent* event) {
+  const bool bringsInput = !event->commitString().isEmpty() || !event->preeditString().isEmpty() ||
+                           event->replacementLength() != 0;
+  // A read-only box gets no input method, but an event sent to it anyway
+  // must not change it either.
+  if (bringsInput && (isReadOnly() || !beginChange())) {
+    // The record cannot be edited: the input method's text goes nowhere,
+    // and it must not keep composing into a box that will not take it.
+    event->accept();
+    if (composition_.pending()) dropComposition();
+    else if (hasFocus()) QGuiApplication::inputMethod()->reset();
+    return;
+  }
+  refusable([&] { QLineEdit::inputMethodEvent(event); });
+  composition_.track(*event);
+}
+
+QMenu* BoundLineEdit::createContextMenu() {
+  EditMenuItems items;
+  items.readOnly = isReadOnly();
+  items.canUndo = isUndoAvailable();
+  items.hasSelection = hasSelectedText();
+  items.hasText = !text().isEmpty();
+  items.canPaste = clipboardHasText();
+  items.undo = [this] {
+    if (beginChange()) refusable([this] { undo(); });
+  };
+  items.cut = [this] {
+    if (beginChange()) cut();
+  };
+  items.copy = [this] { copy(); };
+  items.paste = [this] {
+    if (beginChange()) refusable([this] { paste(); });
+  };
+  items.erase = [this] {
+    if (beginChange()) del();
+  };
+  items.selectAll = [this] { selectAll(); };
+  return createEditMenu(this, items);
+}
+
+void BoundLineEdit::contextMenuEvent(QContextMenuEvent* event) {
+  const std::unique_ptr<QMenu> menu(createContextMenu());
+  menu->exec(event->globalPos());
+  event->accept();
+}
+
+void BoundLineEdit::mouseReleaseEvent(QMouseEvent* event) {
+  // The middle button pastes the X11 selection.
+  const bool pastes = event->button() == Qt::MiddleButton && !isReadOnly() &&
+                      QGuiApplication::clipboard()->supportsSelection();
+  if (pastes && !beginChange()) {
+    event->accept();
+    return;
+  }
+  refusable([&] { QLineEdit::mouseReleaseEvent(event); });
+}
+
+}  // namespace controls

@@ -1,0 +1,255 @@
+// TOrvDaoDatabase: creation, destruction, loading and the property setters.
+// The engine and workspace are made in TOrvDaoDatabaseEngine.cpp, the
+// connection in TOrvDaoDatabaseConnect.cpp.
+#include "data/TOrvDaoDatabase.h"
+
+#include "data/TOrvDaoTable.h"
+#include "framework/DbErrors.h"
+
+namespace data {
+
+using framework::DatabaseError;
+
+namespace {
+
+constexpr std::string_view SCannotSetDatabase =
+    "TOrvDaoDatabase.F_Set_Database: Cannot set Database while Database is connected!";
+constexpr std::string_view SCannotSetParameters =
+    "TOrvDaoDatabase.F_Set_DatabaseParameters: Cannot set DatabaseParameters while Database is connected!";
+constexpr std::string_view SCannotSetSystemDatabase =
+    "TOrvDaoDatabase.F_Set_SystemDatabase: Cannot set SystemDatabase while Database is connected!";
+constexpr std::string_view SCannotSetVersion =
+    "TOrvDaoDatabase.F_Set_DaoVersion: Cannot set Dao Version while Database is connected!";
+constexpr std::string_view SCannotSetWorkspace =
+    "TOrvDaoDatabase.F_Set_Workspace: Cannot set Workspace while Database is connected!";
+constexpr std::string_view SCannotSetDatabaseType =
+    "TOrvDaoDatabase.F_Set_DatabaseType: Cannot set Database Type while Database is connected!";
+constexpr std::string_view SCannotSetEngineType =
+    "TOrvDaoDatabase.F_Set_EngineType: Cannot set EngineType Type while Database is connected!";
+constexpr std::string_view SCannotSetPrivateEngine =
+    "TOrvDaoDatabase.F_Set_EngineType: Cannot set PrivateEngine Type while Database is connected!";
+constexpr std::string_view SCannotSetReadOnly =
+    "TOrvDaoDatabase.F_Set_ReadOnly: Cannot change mode while Database is connected!";
+constexpr std::string_view SCannotSetExclusive =
+    "TOrvDaoDatabase.F_Set_Exclusive: Cannot change Exclusive mode while Database is connected!";
+constexpr std::string_view SCannotSetLoginPrompt =
+    "TOrvDaoDatabase.F_Set_LoginPrompt: Cannot change LoginPrompt while Database is connected!";
+constexpr std::string_view SCannotSetUserName =
+    "TOrvDaoDatabase.F_Set_UserName: Cannot change User Name while Database is connected!";
+constexpr std::string_view SCannotSetPassword =
+    "TOrvDaoDatabase.F_Set_Password: Cannot change Password while Database is connected!";
+constexpr std::string_view SCannotSetDatabasePassword =
+    "TOrvDaoDatabase.F_Set_DatabasePassword: Cannot change Database Password while Database is connected!";
+constexpr std::string_view SCannotSetTrackTransactions =
+    "Cannot set TrackTransactions property when Database is connected!";
+constexpr std::string_view SNoDao = "Cannot find DAO on your system!";
+
+}  // namespace
+
+std::string BracketName(std::string_view name) {
+  std::string quoted = "[";
+  for (const char c : name) {
+    if (c == '.') {
+      quoted += "].[";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += ']';
+  return quoted;
+}
+
+TOrvDaoDatabase::TOrvDaoDatabase(std::string name, framework::TComponent* owner)
+    : framework::TComponent(std::move(name), owner) {
+  InitializeCom();
+  try {
+    ProbeVersions();
+    if (availableVersions_.empty()) DatabaseError(SNoDao);
+    version_ = availableVersions_.front() == "3.5" ? "3.5" : "3.6";
+    CreateEngine();
+    systemDatabase_ = RegisteredSystemDatabase();
+    if (!systemDatabase_.empty()) engine_->put("SystemDB", systemDatabase_);
+    engine_->put("DefaultUser", userName_);
+    engine_->put("DefaultPassword", password_);
+    engine_->put("DefaultType", engineType_);
+    ReadVersionTexts(true);
+    ReadRegistryLists();
+  } catch (...) {
+    engine_.reset();
+    ReleaseCom();
+    throw;
+  }
+}
+
+TOrvDaoDatabase::~TOrvDaoDatabase() {
+  try {
+    Disconnect();
+  } catch (...) {
+    // A component going away cannot report; the tables are closed anyway.
+  }
+  if (workspace_) {
+    try {
+      workspace_->call("Close");
+    } catch (...) {
+    }
+  }
+  workspace_.reset();
+  daoDatabase_.reset();
+  engine_.reset();
+  ReleaseCom();
+}
+
+void TOrvDaoDatabase::Loaded() {
+  framework::TComponent::Loaded();
+  if (connected_) return;
+  try {
+    RecreateEngineAndWorkspace();
+  } catch (...) {
+    // The engine is made again before every connect, which then reports.
+  }
+}
+
+void TOrvDaoDatabase::Notification(framework::TComponent& component, framework::TOperation operation) {
+  framework::TComponent::Notification(component, operation);
+  if (operation != framework::opRemove) return;
+  // The dying table can only be compared by address here.
+  std::erase_if(openTables_, [&](const OpenTable& entry) {
+    return static_cast<const framework::TComponent*>(entry.table) == &component;
+  });
+}
+
+void TOrvDaoDatabase::CheckNotConnected(std::string_view message) const {
+  if (connected_) DatabaseError(message);
+}
+
+template <class T>
+void TOrvDaoDatabase::ApplyEngineSetting(T& property, T value) {
+  if (IsLoading()) {
+    property = std::move(value);
+    return;
+  }
+  T previous = property;
+  property = std::move(value);
+  try {
+    RecreateEngineAndWorkspace();
+  } catch (...) {
+    property = std::move(previous);
+    try {
+      RecreateEngineAndWorkspace();
+    } catch (...) {
+      // The first failure is the one the caller hears of.
+    }
+    throw;
+  }
+}
+
+void TOrvDaoDatabase::SetExclusive(bool value) {
+  CheckNotConnected(SCannotSetExclusive);
+  exclusive_ = value;
+}
+
+void TOrvDaoDatabase::SetDatabaseType(const std::string& value) {
+  CheckNotConnected(SCannotSetDatabaseType);
+  databaseType_ = value;
+  database_.clear();
+}
+
+void TOrvDaoDatabase::SetDatabase(const std::string& value) {
+  CheckNotConnected(SCannotSetDatabase);
+  database_ = value;
+}
+
+void TOrvDaoDatabase::SetDatabaseParameters(const std::string& value) {
+  CheckNotConnected(SCannotSetParameters);
+  databaseParameters_ = value;
+}
+
+void TOrvDaoDatabase::SetReadOnly(bool value) {
+  CheckNotConnected(SCannotSetReadOnly);
+  readOnly_ = value;
+  if (!value) return;
+  for (const OpenTable& entry : openTables_) entry.table->SetReadOnly(true);
+}
+
+void TOrvDaoDatabase::SetLoginPrompt(bool value) {
+  CheckNotConnected(SCannotSetLoginPrompt);
+  loginPrompt_ = value;
+}
+
+void TOrvDaoDatabase::SetUserName(const std::string& value) {
+  CheckNotConnected(SCannotSetUserName);
+  userName_ = value;
+  if (IsLoading()) return;
+  try {
+    RecreateEngineAndWorkspace();
+  } catch (...) {
+    // An account the engine refuses is reported by the next connect.
+  }
+}
+
+void TOrvDaoDatabase::SetPassword(const std::string& value) {
+  CheckNotConnected(SCannotSetPassword);
+  password_ = value;
+  if (IsLoading()) return;
+  try {
+    RecreateEngineAndWorkspace();
+  } catch (...) {
+    // As for the user name.
+  }
+}
+
+void TOrvDaoDatabase::SetDatabasePassword(const std::string& value) {
+  CheckNotConnected(SCannotSetDatabasePassword);
+  databasePassword_ = value;
+}
+
+void TOrvDaoDatabase::SetSystemDatabase(const std::string& value) {
+  CheckNotConnected(SCannotSetSystemDatabase);
+  ApplyEngineSetting(systemDatabase_, value.empty() ? RegisteredSystemDatabase() : value);
+}
+
+void TOrvDaoDatabase::SetShowSystemObjects(bool value) {
+  showSystemObjects_ = value;
+  if (connected_) RefreshCollections();
+}
+
+void TOrvDaoDatabase::SetEngineType(int value) {
+  CheckNotConnected(SCannotSetEngineType);
+  ApplyEngineSetting(engineType_, value);
+}
+
+void TOrvDaoDatabase::SetPrivateEngine(bool value) {
+  CheckNotConnected(SCannotSetPrivateEngine);
+  ApplyEngineSetting(privateEngine_, value);
+}
+
+void TOrvDaoDatabase::SetTrackTransactions(bool value) {
+  CheckNotConnected(SCannotSetTrackTransactions);
+  trackTransactions_ = value;
+}
+
+void TOrvDaoDatabase::SetVersion(const std::string& value) {
+  CheckNotConnected(SCannotSetVersion);
+  ApplyEngineSetting(version_, value.substr(0, 3));
+  RebuildDatabaseTypes();
+}
+
+void TOrvDaoDatabase::SetWorkspace(const std::string& value) {
+  CheckNotConnected(SCannotSetWorkspace);
+  ApplyEngineSetting(workspaceName_, value);
+}
+
+void TOrvDaoDatabase::SetDefaultCursorDriver(int value) {
+  defaultCursorDriver_ = value;
+  if (engineType_ == 1 && workspace_) workspace_->put("DefaultCursorDriver", value);
+}
+
+void TOrvDaoDatabase::SetConnected(bool value) {
+  if (value) {
+    Connect();
+  } else {
+    Disconnect();
+  }
+}
+
+}  // namespace data

@@ -1,0 +1,170 @@
+// The DatabaseBuilder: new files only, definitions checked, rows converted
+// and checked as the engine's Update does, nothing left behind without
+// commit.
+#include <sqlite3.h>
+
+#include <fstream>
+
+#include "tests/platform/dao/engine_test_support.h"
+
+using namespace enginetest;
+using automation::ObjectRef;
+using automation::Variant;
+
+namespace {
+
+void expectBuilderError(const std::function<void()>& call, int number, const std::string& description) {
+  try {
+    call();
+    ADD_FAILURE() << "expected engine error " << number;
+  } catch (const dao::EngineError& error) {
+    EXPECT_EQ(error.number(), number);
+    EXPECT_EQ(std::string(error.what()), description);
+  }
+}
+
+std::vector<std::string> filesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+TEST(Builder, NeverReplacesAnything) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("work.mdb");
+  std::ofstream(path) << "somebody's work";
+  expectBuilderError([&] { dao::DatabaseBuilder::createNew(path); }, 3204, "Database already exists.");
+  std::filesystem::create_symlink(folder.file("nowhere"), folder.file("link.mdb"));
+  expectBuilderError([&] { dao::DatabaseBuilder::createNew(folder.file("link.mdb")); }, 3204, "Database already exists.");
+  EXPECT_EQ(fileBytes(path), "somebody's work");
+}
+
+TEST(Builder, AFileAppearingDuringTheBuildIsKept) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("race.mdb");
+  dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(path);
+  builder.createTable(peopleTable());
+  std::ofstream(path) << "arrived first";
+  expectBuilderError([&] { builder.commit(); }, 3204, "Database already exists.");
+  EXPECT_EQ(fileBytes(path), "arrived first");
+  EXPECT_EQ(filesIn(folder.path()), std::vector<std::string>{"race.mdb"});
+}
+
+TEST(Builder, NothingIsLeftWithoutCommit) {
+  TemporaryFolder folder;
+  {
+    dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(folder.file("half.mdb"));
+    builder.createTable(peopleTable());
+    builder.insertRows("People", {"Name"}, {{"Ann"}});
+    EXPECT_FALSE(std::filesystem::exists(folder.file("half.mdb")));
+  }
+  EXPECT_TRUE(filesIn(folder.path()).empty());
+}
+
+TEST(Builder, CommitLeavesOnlyTheFinishedFile) {
+  TemporaryFolder folder;
+  createNumberedPeople(folder.file("done.mdb"), 3);
+  EXPECT_EQ(filesIn(folder.path()), std::vector<std::string>{"done.mdb"});
+  EngineSession session(folder.file("done.mdb"));
+  EXPECT_EQ(session.openTable()->get("RecordCount").asInt32(), 3);
+}
+
+TEST(Builder, TheFileIsAnSqliteDatabaseInWalMode) {
+  TemporaryFolder folder;
+  createNumberedPeople(folder.file("wal.mdb"), 1);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(folder.file("wal.mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &statement, nullptr);
+  ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "wal");
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+}
+
+TEST(Builder, DefinitionsAreChecked) {
+  TemporaryFolder folder;
+  dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(folder.file("defs.mdb"));
+  builder.createTable(peopleTable());
+  dao::TableDefinition same = peopleTable();
+  same.name = "PEOPLE";
+  expectBuilderError([&] { builder.createTable(same); }, 3010, "Table 'PEOPLE' already exists.");
+  expectBuilderError([&] { builder.createTable({"zen_mine", {{.name = "A"}}}); }, 3001,
+                     "The table name 'zen_mine' is reserved by the engine.");
+  expectBuilderError([&] { builder.createTable({"T", {{.name = "A"}, {.name = "a"}}}); }, 3191,
+                     "Field 'a' is defined more than once.");
+  expectBuilderError([&] { builder.createTable({"T", {{.name = "A", .type = dao::dbGUID}}}); }, 3259,
+                     "Invalid field data type.");
+  expectBuilderError([&] { builder.createTable({"T", {{.name = "A", .type = dao::dbText, .autoIncrement = true}}}); },
+                     3259, "Invalid field data type.");
+  expectBuilderError([&] { builder.createTable({"T", {{.name = "A", .type = dao::dbText, .size = 256}}}); }, 3001,
+                     "The size of field 'A' is out of range.");
+  expectBuilderError([&] { builder.createTable({"T", {}}); }, 3001, "The table 'T' needs at least one field.");
+  expectBuilderError([&] { builder.createTable({"T", {{.name = "zen_version"}}}); }, 3001,
+                     "The field name 'zen_version' is reserved by the engine.");
+}
+
+TEST(Builder, RowsAreCheckedLikeAnUpdateAndAFailingCallInsertsNone) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("rows.mdb");
+  dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(path);
+  builder.createTable(peopleTable());
+  builder.insertRows("People", {"Name", "Code"}, {{"Ann", "c1"}});
+  expectBuilderError([&] { builder.insertRows("People", {"Nope"}, {{"x"}}); }, 3265,
+                     "Item not found in this collection.");
+  expectBuilderError([&] { builder.insertRows("People", {"ID", "Name"}, {{"7", "x"}}); }, 3164,
+                     "Field 'ID' cannot be updated.");
+  expectBuilderError([&] { builder.insertRows("People", {"Name"}, {{"ok"}, {std::string(11, 'x')}}); }, 3163,
+                     "The field 'Name' is too small to accept the amount of data you attempted to add.");
+  expectBuilderError([&] { builder.insertRows("People", {"Name", "Age"}, {{"ok", "1"}, {std::nullopt, "2"}}); }, 3314,
+                     "The field 'Name' cannot contain a Null value because it requires a value.");
+  expectBuilderError([&] { builder.insertRows("People", {"Name", "Code"}, {{"ok", "c2"}, {"dup", "C1"}}); }, 3022,
+                     "The changes were not saved: the value of field 'Code' is already in another record, and the "
+                     "field does not allow duplicates.");
+  expectBuilderError([&] { builder.insertRows("People", {"Name", "Age"}, {{"ok", "old"}}); }, 3421,
+                     "Data type conversion error.");
+  expectBuilderError([&] { builder.insertRows("Nobody", {"Name"}, {{"x"}}); }, 3078,
+                     "Cannot find table or query 'Nobody'.");
+  builder.insertRows("People", {"Name", "Age"}, {{"Bob", "41"}});
+  builder.commit();
+  expectBuilderError([&] { builder.commit(); }, 3420, "Object invalid or no longer set.");
+
+  EngineSession session(path);
+  ObjectRef recordset = session.openTable();
+  EXPECT_EQ(recordset->get("RecordCount").asInt32(), 2);
+  EXPECT_EQ(fieldValue(recordset, "Age"), Variant(0));  // the default of a field not given
+  recordset->call("MoveNext");
+  EXPECT_EQ(fieldValue(recordset, "ID"), Variant(2));  // rows are numbered in the order given
+  EXPECT_EQ(fieldValue(recordset, "Name").asText(), "Bob");
+  EXPECT_EQ(fieldValue(recordset, "Age"), Variant(41));
+}
+
+TEST(Builder, ATableWithoutAnAutoIncrementFieldKeepsItsRowsInOrder) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("plain.mdb");
+  {
+    dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(path);
+    builder.createTable({"Plain", {{.name = "Word", .type = dao::dbText, .size = 4}, {.name = "Binary", .type = dao::dbLong}}});
+    builder.insertRows("Plain", {"Word", "Binary"}, {{"b", "2"}, {"a", "1"}, {"c", std::nullopt}});
+    builder.commit();
+  }
+  EngineSession session(path);
+  ObjectRef recordset = session.openTable("Plain");
+  EXPECT_EQ(recordset->getObject("Fields")->get("Count").asInt32(), 2);
+  std::string words;
+  while (!recordset->get("EOF").asBoolean()) {
+    words += fieldValue(recordset, "Word").asText();
+    recordset->call("MoveNext");
+  }
+  EXPECT_EQ(words, "bac");
+  recordset->call("MoveFirst");
+  recordset->call("Delete");
+  recordset->call("AddNew");
+  setField(recordset, "Word", "d");
+  recordset->call("Update");
+  recordset->put("Bookmark", recordset->get("LastModified"));
+  EXPECT_EQ(recordset->get("AbsolutePosition").asInt32(), 2);
+}

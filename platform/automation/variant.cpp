@@ -151,7 +151,11 @@ std::string_view variantTypeName(VariantType type) {
 
 Variant::Variant(ObjectRef object) : value_(std::move(object)) {}
 
-Variant Variant::null() { return Variant(Storage(NullTag{})); }
+Variant Variant::null() {
+  Variant value;
+  value.value_.emplace<NullTag>();
+  return value;
+}
 
 void Variant::assignText(std::string_view text) {
   if (auto* held = std::get_if<std::string>(&value_)) {

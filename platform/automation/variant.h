@@ -119,7 +119,6 @@ class Variant {
   };
   using Storage = std::variant<std::monostate, NullTag, bool, std::int16_t, std::int32_t, double,
                                Currency, Date, std::string, ByteArray, ObjectRef>;
-  explicit Variant(Storage storage) : value_(std::move(storage)) {}
   [[noreturn]] void failConversion(VariantType target) const;
   double numericValue(VariantType target) const;
 

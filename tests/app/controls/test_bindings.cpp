@@ -7,6 +7,7 @@
 
 #include "app/Unit1.h"
 #include "platform/gui/Application.h"
+#include "tests/app/app_test_database.h"
 #include "tests/app/controls/ControlTests.h"
 
 using namespace controls_test;
@@ -82,6 +83,9 @@ class TestBindings : public QObject {
 
 int main(int argc, char** argv) {
   gui::Application app(argc, argv);
+  // The form connects to its own (empty) database while it loads; the test
+  // then binds the controls to the in-memory table instead.
+  const AppTestDatabase database(0);
   TestBindings test;
   return QTest::qExec(&test, argc, argv);
 }

@@ -1,6 +1,9 @@
 #pragma once
 // The program's start, in this order, on an application object that already
 // exists (gui::Application):
+//  0. message boxes written to standard error instead of shown when the
+//     environment asks for it (useNonInteractiveBoxesWhenAsked, for scripts
+//     and whole-program tests; the program itself reads no settings);
 //  1. COM for the main thread (initializeComForMainThread);
 //  2. the application title "Zenmora１．０版" and the application icon;
 //  3. the main form;

@@ -108,6 +108,10 @@ class TOrvDaoTable : public framework::TDataSet {
   bool LockEdits();
   // The database's RecordsAffected as read when the table opened.
   int RecordsAffected() const noexcept { return recordsAffected_; }
+  // The row as it was when the current edit began (for an insert: the row
+  // that was current then); nullptr outside edit and insert and after a post
+  // or cancel.
+  const framework::TRecordBuffer* OldValues() const noexcept { return oldValues_ ? &*oldValues_ : nullptr; }
 
   // ---- Dataset operations ----
   // Moves to record `value` (1-based): browse-mode check, BeforeScroll, the

@@ -5,8 +5,9 @@
 //  - WalkAllRows: every row of the 13k character table with all its fields,
 //    dataset Next against the engine's MoveNext plus a Value read per field.
 //  - Locate: the search box's Locate of a B5_Hex prefix near the end of the
-//    table against FindFirst of the same criteria on the engine's recordset,
-//    on the 13k table and on a 1,000,000-row table.
+//    table against FindFirst of the same criteria on the engine's recordset
+//    (_Engine), and against the engine calls Locate is made of, made
+//    directly (_EngineSameCalls), on the 13k table and a 1,000,000-row table.
 #include <benchmark/benchmark.h>
 
 #include <cctype>
@@ -172,6 +173,32 @@ void findFirstWithEngine(benchmark::State& state, const std::string& path, const
   }
 }
 
+// The engine calls Locate itself makes, made directly: a clone, its
+// MoveFirst and FindFirst, the found row's bookmark and position, the table's
+// own cursor moved there and the row's values read. The floor of Locate's
+// algorithm on this engine.
+void sameCallsWithEngine(benchmark::State& state, const std::string& path, const char* tableName, const char* field,
+                         const std::vector<std::string>& keys) {
+  RawTable raw(path, tableName);
+  std::vector<Variant> criteria;
+  for (const std::string& key : keys) {
+    criteria.emplace_back("([" + std::string(field) + "]  LIKE LCASE(\"" + lowered(key) + "*\"))");
+  }
+  std::size_t next = 0;
+  for (auto _ : state) {
+    const ObjectRef clone = raw.recordset->getObject("Clone");
+    clone->call("MoveFirst");
+    clone->call("FindFirst", {criteria[next]});
+    if (clone->get("NoMatch").asBoolean()) state.SkipWithError("no match");
+    const Variant bookmark = clone->get("Bookmark");
+    benchmark::DoNotOptimize(clone->get("AbsolutePosition"));
+    raw.recordset->put("Bookmark", bookmark);
+    for (const ObjectRef& value : raw.fieldObjects) benchmark::DoNotOptimize(value->get("Value"));
+    clone->call("Close");
+    next = 1 - next;
+  }
+}
+
 void BM_Locate13k_Table(benchmark::State& state) {
   locateWithTable(state, BenchTables::instance().charactersPath(), benchdata::kCharacterTable, "B5_Hex",
                   characterKeys());
@@ -184,6 +211,12 @@ void BM_Locate13k_Engine(benchmark::State& state) {
 }
 BENCHMARK(BM_Locate13k_Engine)->Unit(benchmark::kMicrosecond);
 
+void BM_Locate13k_EngineSameCalls(benchmark::State& state) {
+  sameCallsWithEngine(state, BenchTables::instance().charactersPath(), benchdata::kCharacterTable, "B5_Hex",
+                      characterKeys());
+}
+BENCHMARK(BM_Locate13k_EngineSameCalls)->Unit(benchmark::kMicrosecond);
+
 void BM_Locate1M_Table(benchmark::State& state) {
   locateWithTable(state, BenchTables::instance().millionPath(), benchdata::kMillionTable, "Key", millionKeys());
 }
@@ -193,6 +226,11 @@ void BM_Locate1M_Engine(benchmark::State& state) {
   findFirstWithEngine(state, BenchTables::instance().millionPath(), benchdata::kMillionTable, "Key", millionKeys());
 }
 BENCHMARK(BM_Locate1M_Engine)->Unit(benchmark::kMicrosecond);
+
+void BM_Locate1M_EngineSameCalls(benchmark::State& state) {
+  sameCallsWithEngine(state, BenchTables::instance().millionPath(), benchdata::kMillionTable, "Key", millionKeys());
+}
+BENCHMARK(BM_Locate1M_EngineSameCalls)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -12,9 +12,9 @@
 //    an empty dynaset is at BOF and EOF at once. Opening lands on the first
 //    row; a clone starts at BOF with no current row.
 //  - moveFirst/moveLast: 3021 on an empty dynaset. moveNext at EOF and
-//    movePrevious at BOF: 3021. move(n) needs a current row (3021); it counts
-//    live rows from the current one and stops at BOF or EOF when it runs
-//    past an end; move(0) re-reads the current row. Every move ends a
+//    movePrevious at BOF: 3021. move(n) needs the cursor on a row (3021 at
+//    BOF or EOF); it counts live rows from there and stops at BOF or EOF when
+//    it runs past an end; move(0) re-reads the current row. Every move ends a
 //    pending Edit or AddNew without saving it.
 //  - A row deleted by another connection stays a position (a hole): the
 //    cursor may stand on it, but reading its values, Edit and Delete fail

@@ -4,11 +4,14 @@
 // recordset (or its clones, which share the keyset).
 //
 // Contract:
-//  - The keyset is fixed at open: rows other connections add later are not
-//    in it (their keys are above the highest key at open, and keys are never
-//    reused); rows others delete stay in it as holes until the rows are read.
+//  - The keyset is bounded at open: rows other connections add later are
+//    not in it (their keys are above the highest key at open, and keys are
+//    never reused).
 //  - Keys are read from the table lazily, in growing chunks, as positions
-//    are asked for; contains() needs no reading at all.
+//    are asked for; contains() needs no reading at all. A row another
+//    connection deletes after its key was read stays in the keyset as a hole
+//    (the cursor reports it deleted, 3167); one deleted before its chunk was
+//    read is simply not in it.
 //  - Entries removed through the recordset (Delete) stay in place but are
 //    not live: they count neither in liveCount() nor in positions.
 //  - Indexes passed in must be below size() as last reported (or be proven

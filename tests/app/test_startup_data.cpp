@@ -112,6 +112,13 @@ class TestStartupData : public QObject {
     main.FieldByName("B5_Word").SetAsString(big5::fromUtf8("新"));
     main.Post();
     QCOMPARE(statusLine(*form), QStringLiteral("2 ∕ 5  筆資料"));  // a post is no scroll
+    // The posted row is current; inserting again recounts while the new row
+    // has no place in the engine yet.
+    main.Insert();
+    QCOMPARE(statusLine(*form), QStringLiteral("6 ∕ 6  筆資料"));
+    main.Cancel();
+    QCOMPARE(statusLine(*form), QStringLiteral("6 ∕ 6  筆資料"));
+    QCOMPARE(QString::fromStdString(big5::toUtf8(main.FieldByName("B5_Word").AsString())), QStringLiteral("新"));
     main.First();
     QCOMPARE(statusLine(*form), QStringLiteral("1 ∕ 6  筆資料"));
   }

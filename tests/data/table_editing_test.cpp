@@ -90,6 +90,19 @@ TEST_F(Editing, AnInsertedRowKeepsTheEnginesDefaultsAndShowsItsNewId) {
   EXPECT_EQ(other.Column("Words", "Code")[2], std::nullopt);
 }
 
+TEST_F(Editing, TheFirstRowOfAnEmptyTable) {
+  data::TOrvDaoTable& words = Open(0);
+  words.Insert();
+  EXPECT_EQ(words.RecNo(), -1);
+  words.FieldByName("B5_Word").SetAsString("first");
+  words.Post();
+  EXPECT_EQ(words.RecNo(), 1);
+  EXPECT_EQ(words.RecordCount(), 1);
+  EXPECT_EQ(Text(words, "ID"), "1");
+  words.Last();
+  EXPECT_EQ(Text(words, "B5_Word"), "first");
+}
+
 TEST_F(Editing, AFailedPostKeepsTheTypedValuesAndARetryStartsAFreshEngineEdit) {
   data::TOrvDaoTable& words = Open(2);
   words.Edit();
@@ -99,12 +112,15 @@ TEST_F(Editing, AFailedPostKeepsTheTypedValuesAndARetryStartsAFreshEngineEdit) {
   EXPECT_EQ(words.State(), framework::dsEdit);
   EXPECT_EQ(Text(words, "B5_Word"), "Typed");
   EXPECT_EQ(Text(words, "Code"), "C2");
+  ASSERT_NE(words.OldValues(), nullptr);
+  EXPECT_EQ(words.OldValues()->Text(3), "C1") << "the row as it was before the edit";
 
   words.FieldByName("Code").SetAsString("C9");
   automation::CallRecorder calls;
   words.Post();
   EXPECT_EQ(calls.count("Edit"), 1u);
   EXPECT_EQ(Assignments(calls), (std::vector<std::string>{"String \"Typed\"", "String \"C9\""}));
+  EXPECT_EQ(words.OldValues(), nullptr);
   OtherUser other(path);
   EXPECT_EQ(other.Column("Words", "Code"), (std::vector<std::optional<std::string>>{"C9", "C2"}));
 }

@@ -266,6 +266,7 @@ void TForm1::ConnectEvents() {
   // Every handler goes through gui::guarded(): its exceptions are shown in
   // the error box without unwinding through Qt.
   connect(Panel2, &TPanel::doubleClicked, this, gui::guarded(this, &TForm1::Panel2DblClick));
+  ConnectEntryHandlers();
 }
 
 void TForm1::DoCreate() {

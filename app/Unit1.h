@@ -92,6 +92,12 @@ class TForm1 : public QWidget {
 
   void OrvDaoTable1AfterScroll(framework::TDataSet& dataSet);
   void OrvDaoTable1AfterPost(framework::TDataSet& dataSet);
+  void DBComboBox1Click();
+  void DBComboBox2Click();
+  void DBComboBox3Click();
+  void DBComboBox4Click();
+  void DBComboBox5Click();
+  void Button1Click();
 
   // Writes the record status line (Label2) from the main table: "資料庫全空"
   // without a current record, else "<RecNo> ∕ <RecordCount>  筆資料".
@@ -182,6 +188,7 @@ class TForm1 : public QWidget {
   void OpenTables();
   void CloseDataComponents() noexcept;
   void ConnectEvents();
+  void ConnectEntryHandlers();
   void DoCreate();
 
   void place(QWidget* control, int left, int top, int width, int height) const;

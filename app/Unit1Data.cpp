@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 
 #include "app/Unit1.h"
+
+#include "classify/cascade_handlers.h"
 #include "app/form_reading.h"
 #include "data/TOrvDaoDatabase.h"
 #include "data/TOrvDaoTable.h"
@@ -143,7 +145,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::OrvDaoTable1AfterScroll(framework::TDataSet&) { UpdateStatusLine(); }
 
-void TForm1::OrvDaoTable1AfterPost(framework::TDataSet&) {}
+void TForm1::OrvDaoTable1AfterPost(framework::TDataSet&) { classify::OrvDaoTable1AfterPost(*OrvDaoTable1); }
 
 void TForm1::UpdateStatusLine() {
   // Always the main table, whichever dataset raised the event.

@@ -8,34 +8,15 @@
 
 #include "platform/big5/big5.h"
 #include "platform/dao/database_builder.h"
-#include "schema/schema.h"
+#include "schema/engine_tables.h"
 
 namespace benchdata {
 
 namespace {
 
 dao::TableDefinition CharacterTable() {
-  dao::TableDefinition definition;
-  const schema::TableDefinition* table = schema::findTable(schema::tables::DataInput);
-  definition.name = std::string(table->name);
-  for (const schema::FieldDefinition& field : table->fields) {
-    dao::ColumnDefinition column;
-    column.name = std::string(field.name);
-    switch (field.type) {
-      case schema::FieldType::AutoInc:
-        column.type = dao::dbLong;
-        column.autoIncrement = true;
-        break;
-      case schema::FieldType::String:
-        column.type = dao::dbText;
-        column.size = field.size;
-        break;
-      case schema::FieldType::Memo: column.type = dao::dbMemo; break;
-      case schema::FieldType::Integer: column.type = dao::dbLong; break;
-    }
-    column.indexed = field.name == schema::fields::B5_Hex;
-    definition.columns.push_back(column);
-  }
+  dao::TableDefinition definition = schema::engineTableDefinition(*schema::findTable(schema::tables::DataInput));
+  for (dao::ColumnDefinition& column : definition.columns) column.indexed = column.name == schema::fields::B5_Hex;
   return definition;
 }
 

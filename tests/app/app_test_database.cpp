@@ -8,32 +8,9 @@
 
 #include "classify/lookup_tables.h"
 #include "platform/dao/database_builder.h"
-#include "schema/schema.h"
+#include "schema/engine_tables.h"
 
 namespace {
-
-dao::TableDefinition TableOf(const schema::TableDefinition& table) {
-  dao::TableDefinition definition;
-  definition.name = std::string(table.name);
-  for (const schema::FieldDefinition& field : table.fields) {
-    dao::ColumnDefinition column;
-    column.name = std::string(field.name);
-    switch (field.type) {
-      case schema::FieldType::AutoInc:
-        column.type = dao::dbLong;
-        column.autoIncrement = true;
-        break;
-      case schema::FieldType::String:
-        column.type = dao::dbText;
-        column.size = field.size;
-        break;
-      case schema::FieldType::Memo: column.type = dao::dbMemo; break;
-      case schema::FieldType::Integer: column.type = dao::dbLong; break;
-    }
-    definition.columns.push_back(column);
-  }
-  return definition;
-}
 
 // The first characters of Big5's frequent-character range, with their codes.
 struct Character {
@@ -56,7 +33,7 @@ AppTestDatabase::AppTestDatabase(int characters, const std::vector<std::string_v
   dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(path());
   for (const schema::TableDefinition& table : schema::allTables()) {
     if (std::find(leaveOut.begin(), leaveOut.end(), table.name) != leaveOut.end()) continue;
-    builder.createTable(TableOf(table));
+    builder.createTable(schema::engineTableDefinition(table));
   }
   std::vector<std::vector<dao::CellValue>> rows;
   for (int i = 0; i < characters && i < static_cast<int>(std::size(kCharacters)); ++i) {

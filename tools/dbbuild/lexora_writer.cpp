@@ -3,31 +3,10 @@
 #include <string>
 
 #include "classify/lookup_tables.h"
+#include "schema/engine_tables.h"
 
 namespace dbbuild {
 namespace {
-
-dao::ColumnDefinition daoColumn(const schema::FieldDefinition& field) {
-  dao::ColumnDefinition column;
-  column.name = std::string(field.name);
-  switch (field.type) {
-    case schema::FieldType::AutoInc:
-      column.type = dao::dbLong;
-      column.autoIncrement = true;
-      break;
-    case schema::FieldType::String:
-      column.type = dao::dbText;
-      column.size = field.size;
-      break;
-    case schema::FieldType::Memo:
-      column.type = dao::dbMemo;
-      break;
-    case schema::FieldType::Integer:
-      column.type = dao::dbLong;
-      break;
-  }
-  return column;
-}
 
 const schema::TableDefinition& schemaTable(std::string_view name) {
   const schema::TableDefinition* table = schema::findTable(name);
@@ -70,13 +49,10 @@ void writeCharacterRecords(dao::DatabaseBuilder& builder, const std::vector<Char
 }  // namespace
 
 dao::TableDefinition daoTableDefinition(const schema::TableDefinition& table) {
-  dao::TableDefinition definition;
-  definition.name = std::string(table.name);
-  for (const schema::FieldDefinition& field : table.fields) {
-    dao::ColumnDefinition column = daoColumn(field);
-    column.indexed = table.name == schema::tables::DataInput && field.name == schema::fields::B5_Hex;
-    definition.columns.push_back(std::move(column));
-  }
+  dao::TableDefinition definition = schema::engineTableDefinition(table);
+  // The search box searches B5_Hex by prefix: the engine keeps an index for it.
+  for (dao::ColumnDefinition& column : definition.columns)
+    column.indexed = table.name == schema::tables::DataInput && column.name == schema::fields::B5_Hex;
   return definition;
 }
 

@@ -22,9 +22,14 @@
 #include "platform/gui/beep.h"
 #include "platform/gui/error_display.h"
 #include "schema/schema.h"
-#include "tests/app/controls/MemoryDataSet.h"
+#include "tests/framework/MemoryDataSet.h"
 
 namespace controls_test {
+
+using namespace framework;
+using framework::testing::MemoryColumn;
+using framework::testing::MemoryDataSet;
+using framework::testing::MemoryRow;
 
 // The fields of "0_Data_Input", as the table dataset presents them.
 inline std::vector<MemoryColumn> MainTableColumns() {

@@ -8,7 +8,7 @@
 #include "app/reference/reference_texts.h"
 #include "app/reference/text_cells.h"
 #include "classify/concept_scheme.h"
-#include "tests/app_reference/text_helpers.h"
+#include "tests/app/reference/text_helpers.h"
 
 namespace {
 

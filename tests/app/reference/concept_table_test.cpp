@@ -15,7 +15,7 @@
 #include "app/reference/text_cells.h"
 #include "classify/concept_scheme.h"
 #include "platform/big5/big5.h"
-#include "tests/app_reference/text_helpers.h"
+#include "tests/app/reference/text_helpers.h"
 
 namespace {
 

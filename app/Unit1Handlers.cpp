@@ -24,7 +24,7 @@ class ListAdapter : public classify::ListControl {
   void Clear() override { list_.Clear(); }
   void AddItem(const std::string& big5Text) override {
     const std::string utf8 = big5::toUtf8Lenient(big5Text);
-    list_.addItem(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    list_.AddItem(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
   }
   int ItemIndex() const override { return list_.ItemIndex(); }
 

@@ -12,5 +12,10 @@ BUILD="${ZENMORA_BUILD_DIR:-$ROOT/build}"
 CRITERIA_FUZZ_BUILD_DIR="$BUILD/criteria-fuzz" \
   bash "$ROOT/tests/platform/dao_criteria/fuzz/run_fuzz.sh" "${ZENMORA_FUZZ_SECONDS:-20}" 2>&1 | tail -n 3
 
+# A whole sitting of work, driven with real X input on a virtual display,
+# on a fresh copy of the bundled database; screenshots go to artifacts/e2e/.
+ninja -C "$BUILD" lexora_db
+bash "$ROOT/tests/e2e/user_session.sh" "$BUILD"
+
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600

@@ -93,6 +93,17 @@ void TDBComboBox::Clear() {
   edit_->clear();
 }
 
+void TDBComboBox::AddItem(const QString& text) {
+  const int index = currentIndex();
+  const QString shown = edit_->text();
+  const QSignalBlocker quietList(this);
+  const QSignalBlocker quietEdit(edit_);
+  // An empty QComboBox makes its first item current, and shows it.
+  addItem(text);
+  if (currentIndex() != index) setCurrentIndex(index);
+  if (edit_->text() != shown) edit_->setText(shown);
+}
+
 bool TDBComboBox::DroppedDown() const { return view()->isVisible(); }
 
 void TDBComboBox::load() {

@@ -76,6 +76,10 @@ class TDBComboBox : public QComboBox {
   std::function<void()> OnChange;
 
   void Clear();
+  // Appends one choice. The shown text, the current item and the modified
+  // mark stay as they are: a list filled by code must not write its first
+  // entry into the field as if the user had chosen it.
+  void AddItem(const QString& text);
   // The current item's index; -1 when the text is none of the items.
   int ItemIndex() const { return currentIndex(); }
   bool DroppedDown() const;

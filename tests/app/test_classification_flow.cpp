@@ -92,6 +92,26 @@ class ClassificationFlowTest : public QObject {
              data->text().toStdString());
   }
 
+  void filledListsWriteNothingUntilChosen() {
+    AppTestDatabase database(2);
+    TForm1 form(nullptr, TForm1Options{96, {}});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    choose(form.DBComboBox1, 1);  // fills list 2
+    QCOMPARE(form.DBComboBox2->count(), 2);
+    QCOMPARE(form.DBComboBox2->currentText(), QString());
+    QCOMPARE(form.DBComboBox2->currentIndex(), -1);
+    choose(form.DBComboBox2, 1);
+    choose(form.DBComboBox3, 1);
+    choose(form.DBComboBox4, 3);  // fills list 5
+    QCOMPARE(form.DBComboBox5->currentText(), QString());
+    QCOMPARE(form.DBEdit9->text(), QString());
+    QTest::mouseClick(form.DBNavigator1->button(TDBNavigator::nbPost), Qt::LeftButton);
+    QCOMPARE(storedValue(database.path(), "Gai_Nian"), std::string("<null>"));
+    QCOMPARE(storedValue(database.path(), "Gai_Nian_Hex"), std::string("<null>"));
+    QCOMPARE(storedValue(database.path(), "Si_Bei"), std::string("控制"));
+  }
+
   void choosingAStanceOnAnEmptyTableInsertsARecord() {
     AppTestDatabase database(0);
     TForm1 form(nullptr, TForm1Options{96, {}});

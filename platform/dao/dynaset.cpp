@@ -32,7 +32,8 @@ Dynaset::Dynaset(std::shared_ptr<DatabaseConnection> connection, std::shared_ptr
     : connection_(std::move(connection)),
       table_(std::move(table)),
       readOnly_(readOnly || table_->alwaysReadOnly || connection_->isReadOnly()),
-      reader_(*connection_, *table_) {
+      reader_(*connection_, *table_),
+      findCache_(newFindCache()) {
   // One statement takes the keyset's bound (the highest key now), its first
   // keys and their rows, so that opening costs about one query.
   const std::uint64_t stamp = connection_->contentStamp();
@@ -60,17 +61,17 @@ Dynaset::Dynaset(std::shared_ptr<DatabaseConnection> connection, std::shared_ptr
   if (const auto first = keyset_->nextLive(0)) landAt(*first);
 }
 
-Dynaset::Dynaset(SharedKeyset, std::shared_ptr<DatabaseConnection> connection,
-                 std::shared_ptr<const TableSchema> table, std::shared_ptr<Keyset> keyset, bool readOnly)
-    : connection_(std::move(connection)),
-      table_(std::move(table)),
-      keyset_(std::move(keyset)),
-      readOnly_(readOnly || table_->alwaysReadOnly || connection_->isReadOnly()),
-      reader_(*connection_, *table_) {}
+Dynaset::Dynaset(SharedKeyset, const Dynaset& original)
+    : connection_(original.connection_),
+      table_(original.table_),
+      keyset_(original.keyset_),
+      readOnly_(original.readOnly_),
+      reader_(RowReader::SameTable{}, original.reader_),
+      findCache_(original.findCache_) {}
 
 std::unique_ptr<Dynaset> Dynaset::clone() const {
   requireOpen();
-  return std::make_unique<Dynaset>(SharedKeyset{}, connection_, table_, keyset_, readOnly_);
+  return std::make_unique<Dynaset>(SharedKeyset{}, *this);
 }
 
 void Dynaset::requireOpen() const {
@@ -118,7 +119,7 @@ void Dynaset::landAt(std::size_t index) {
   direction_ = direction;
   lastLanding_ = index;
   position_ = Position{Place::OnRow, keyset_->rowIdAt(index), index};
-  loadCurrent();
+  deferLoading();
 }
 
 void Dynaset::landOnKey(std::int64_t rowId) {
@@ -127,7 +128,16 @@ void Dynaset::landOnKey(std::int64_t rowId) {
   lastLanding_.reset();
   streak_ = 0;
   direction_ = 0;
-  loadCurrent();
+  deferLoading();
+}
+
+void Dynaset::deferLoading() noexcept {
+  // The row is read when one of its values is first asked for (currentRow),
+  // so that cursors moved only to be moved again (a clone's MoveFirst before
+  // FindFirst, the row FindFirst lands on when only its bookmark is wanted)
+  // read nothing.
+  current_ = nullptr;
+  currentLoaded_ = false;
 }
 
 void Dynaset::loadCurrent() {
@@ -280,6 +290,7 @@ void Dynaset::gotoBookmark(const automation::ByteArray& bookmark) {
                                                        static_cast<std::uint32_t>(bookmark[3]) << 24);
   if (!keyset_->contains(rowId)) raise(error::invalidBookmark);
   landOnKey(rowId);
+  loadCurrent();
   if (current_ == nullptr) raise(error::recordDeleted);
 }
 

@@ -3,9 +3,11 @@
 // automation surface (dao_recordset.h puts the DAO members on top).
 //
 // Rows and order: the keyset (keyset.h) taken at open, in the table's key
-// (ID) order. A row's values are read when the cursor lands on it (moves,
-// Bookmark, FindFirst), so changes others made to it are seen; they are then
-// kept until the cursor lands again (Move 0 re-reads the current row).
+// (ID) order. A row's values are read when the cursor has landed on it
+// (moves, Bookmark, FindFirst) and the first of them is asked for (setting
+// Bookmark reads at once, to report a deleted row), so changes others made
+// to it before are seen; they are then kept until the cursor lands again
+// (Move 0 re-reads the current row).
 //
 // Contract, by member (numbers are EngineError numbers):
 //  - Positions: before the first row (BOF), on a row, after the last (EOF);
@@ -43,7 +45,9 @@
 //  - findFirst: the first row of the keyset, in order, that matches the
 //    criteria (criteria.h); true and lands on it when found, false and stays
 //    put otherwise. 3077 for criteria text that does not parse, 3070 for a
-//    name that is no field.
+//    name that is no field. The last few criteria texts, compiled, are kept
+//    by the dynaset and its clones (the search box searches the same texts
+//    on fresh clones).
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -105,8 +109,7 @@ class Dynaset {
   struct SharedKeyset {};
 
  public:
-  Dynaset(SharedKeyset, std::shared_ptr<DatabaseConnection> connection, std::shared_ptr<const TableSchema> table,
-          std::shared_ptr<Keyset> keyset, bool readOnly);
+  Dynaset(SharedKeyset, const Dynaset& original);
 
  private:
   bool isEmpty();
@@ -115,12 +118,16 @@ class Dynaset {
   void landOnKey(std::int64_t rowId);
   void placeAt(Place place);
   void loadCurrent();
+  void deferLoading() noexcept;
   const RowData& currentRow();
   void endPendingChange() noexcept;
   void requireOpen() const;
   void requireUpdatable() const;
   void updateEditedRow();
   void insertNewRow();
+
+  struct FindCache;
+  static std::shared_ptr<FindCache> newFindCache();
 
   std::shared_ptr<DatabaseConnection> connection_;
   std::shared_ptr<const TableSchema> table_;
@@ -140,6 +147,7 @@ class Dynaset {
   std::int64_t editedRowId_ = 0;
   std::int64_t editedVersion_ = 0;
   std::optional<std::int64_t> lastModified_;
+  std::shared_ptr<FindCache> findCache_;  // shared with clones
 };
 
 }  // namespace dao

@@ -11,11 +11,16 @@ namespace dao {
 
 RowReader::RowReader(DatabaseConnection& connection, const TableSchema& table)
     : connection_(connection), table_(table) {
-  selectList_ = table.rowKeySql + ", " + (table.hasRowVersion ? quoteIdentifier(kRowVersionColumn) : "0");
-  for (const ColumnSchema& column : table.columns) selectList_ += ", " + quoteIdentifier(column.name);
-  rangeSql_ = "SELECT " + selectList_ + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " + table.rowKeySql +
-              " BETWEEN ?1 AND ?2 ORDER BY " + table.rowKeySql;
+  auto texts = std::make_shared<StatementTexts>();
+  texts->selectList = table.rowKeySql + ", " + (table.hasRowVersion ? quoteIdentifier(kRowVersionColumn) : "0");
+  for (const ColumnSchema& column : table.columns) texts->selectList += ", " + quoteIdentifier(column.name);
+  texts->rangeSql = "SELECT " + texts->selectList + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " +
+                    table.rowKeySql + " BETWEEN ?1 AND ?2 ORDER BY " + table.rowKeySql;
+  texts_ = std::move(texts);
 }
+
+RowReader::RowReader(SameTable, const RowReader& sameTable)
+    : connection_(sameTable.connection_), table_(sameTable.table_), texts_(sameTable.texts_) {}
 
 const RowData* RowReader::find(std::int64_t rowId) const {
   const auto found = std::lower_bound(rows_.begin(), rows_.end(), rowId,
@@ -35,7 +40,8 @@ const RowData* RowReader::read(std::int64_t rowId, std::int64_t low, std::int64_
 }
 
 const RowData* RowReader::readFresh(std::int64_t rowId) {
-  forget();
+  // Kept rows are dropped at every commit (read() compares the stamps), so
+  // a kept row is as fresh as one read now: only a row not kept is read.
   return read(rowId, rowId, rowId);
 }
 
@@ -46,7 +52,7 @@ void RowReader::forget() noexcept {
 
 void RowReader::fetch(std::int64_t low, std::int64_t high) {
   valid_ = false;
-  SqliteStatement& statement = connection_.statement(rangeSql_);
+  SqliteStatement& statement = connection_.statement(texts_->rangeSql);
   StatementUse use(statement);
   try {
     statement.bindInteger(1, low);

@@ -8,6 +8,7 @@
 // Contract: the pointer read() returns stays valid until the next call of
 // read(), readFresh() or forget() on the same reader.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,16 +29,21 @@ struct RowData {
 class RowReader {
  public:
   RowReader(DatabaseConnection& connection, const TableSchema& table);
+  // A reader of the same table on the same connection, holding no rows; it
+  // shares the statement texts of `sameTable` instead of building them.
+  struct SameTable {};
+  RowReader(SameTable, const RowReader& sameTable);
 
   // The row `rowId`, or nullptr when it no longer exists. Rows with keys in
   // [low, high] (which must contain rowId) are read along with it.
   const RowData* read(std::int64_t rowId, std::int64_t low, std::int64_t high);
-  // As read(), bypassing kept rows.
+  // The row as it is now: a kept row only when no commit has happened since
+  // it was read (which read() guarantees for every kept row), else read.
   const RowData* readFresh(std::int64_t rowId);
   void forget() noexcept;
 
   // The columns a statement selects for readRow(): "key, version, field, ...".
-  const std::string& selectList() const noexcept { return selectList_; }
+  const std::string& selectList() const noexcept { return texts_->selectList; }
   // The row on which `statement` stands, its selectList() beginning at `firstColumn`.
   void readRow(const SqliteStatement& statement, int firstColumn, RowData& row) const;
   // Keeps rows read elsewhere (keys ascending, covering [low, high]) as read
@@ -50,8 +56,11 @@ class RowReader {
 
   DatabaseConnection& connection_;
   const TableSchema& table_;
-  std::string selectList_;
-  std::string rangeSql_;
+  struct StatementTexts {
+    std::string selectList;
+    std::string rangeSql;
+  };
+  std::shared_ptr<const StatementTexts> texts_;
   std::vector<RowData> rows_;
   bool valid_ = false;
   std::int64_t low_ = 0;

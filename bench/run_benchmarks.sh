@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The performance report in one command:
+#
+#   bench/run_benchmarks.sh [--quick]
+#
+# Builds what it needs (Release, in build-bench/ beside the sources, or in
+# $ZEN_BENCH_BUILD_DIR), makes the databases (a copy of the bundled
+# Lexora_Concept.mdb and, once per build folder, the same database with
+# 1,000,000 character records), then measures in this one run:
+#  - start-up to the first paint: the program (bench/startup/
+#    zenmora_first_paint, the program's start with a first-paint stop watch)
+#    on the bundled and on the 1M database, against bench/startup/bare_window;
+#    peak memory of each;
+#  - per operation, the data layer and the engine against raw SQLite on the
+#    same files (bench/ops, bench/dao, bench/data);
+# prints the figures and writes them to bench/RESULTS.md with the machine
+# they came from. --quick runs fewer repetitions (for a smoke test).
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source_dir="$(dirname "$here")"
+build_dir="${ZEN_BENCH_BUILD_DIR:-$source_dir/build-bench}"
+runs=10
+min_time=0.5
+if [[ "${1:-}" == "--quick" ]]; then
+  runs=3
+  min_time=0.05
+fi
+
+echo "== build ($build_dir)"
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
+ninja -C "$build_dir" -j"$(nproc)" lexora_db zenmora_first_paint bare_window startup_runner make_million_db \
+  ops_bench dao_engine_bench data_bench >/dev/null
+
+work="$(mktemp -d "$build_dir/bench-run.XXXXXX")"  # on the disk the program's files live on
+xvfb_pid=""
+cleanup() {
+  if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export XDG_RUNTIME_DIR="$work/xdg"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+echo "== databases"
+million_db="$build_dir/bench-data/Lexora_Concept_1M.mdb"
+if [[ ! -f "$million_db" ]]; then
+  mkdir -p "$(dirname "$million_db")"
+  "$build_dir/bench/startup/make_million_db" "$million_db.part" 1000000
+  mv "$million_db.part" "$million_db"
+fi
+mkdir -p "$work/13k" "$work/1m" "$work/bare"
+cp "$build_dir/app/Lexora_Concept.mdb" "$work/13k/Lexora_Concept.mdb"
+cp "$million_db" "$work/1m/Lexora_Concept.mdb"
+
+# A real X server when there is one to start; Qt's offscreen platform otherwise.
+if command -v Xvfb >/dev/null; then
+  for display in $(seq 90 140); do
+    [[ -e "/tmp/.X11-unix/X$display" || -e "/tmp/.X$display-lock" ]] && continue
+    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do [[ -e "/tmp/.X11-unix/X$display" ]] && break; sleep 0.1; done
+    export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
+    break
+  done
+fi
+if [[ -z "$xvfb_pid" ]]; then export QT_QPA_PLATFORM=offscreen; fi
+display_server="${QT_QPA_PLATFORM}${DISPLAY:+ on Xvfb $DISPLAY}"
+
+echo "== start-up ($display_server, $runs runs each)"
+runner="$build_dir/bench/startup/startup_runner"
+{
+  "$runner" bare "$runs" "$work/bare" "$build_dir/bench/startup/bare_window"
+  "$runner" program_13k "$runs" "$work/13k" "$build_dir/bench/startup/zenmora_first_paint"
+  "$runner" program_1m "$runs" "$work/1m" "$build_dir/bench/startup/zenmora_first_paint"
+} | tee "$work/startup.txt"
+
+echo "== per operation"
+export ZEN_BENCH_DB_13K="$work/13k/Lexora_Concept.mdb" ZEN_BENCH_DB_1M="$work/1m/Lexora_Concept.mdb"
+bench_args=(--benchmark_min_time="$min_time" --benchmark_out_format=json)
+"$build_dir/bench/ops/ops_bench" "${bench_args[@]}" --benchmark_out="$work/ops.json"
+"$build_dir/bench/dao/dao_engine_bench" "${bench_args[@]}" --benchmark_out="$work/engine.json"
+"$build_dir/bench/data/data_bench" "${bench_args[@]}" --benchmark_filter=Locate --benchmark_out="$work/data.json"
+
+echo "== report"
+python3 "$here/report/write_results.py" --startup "$work/startup.txt" --ops "$work/ops.json" \
+  --engine "$work/engine.json" --data "$work/data.json" --display "$display_server" --out "$here/RESULTS.md"
+cat "$here/RESULTS.md"

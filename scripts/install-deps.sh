@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # toolchain
-  build-essential g++ cmake ninja-build pkg-config git
+  build-essential g++ cmake ninja-build pkg-config git python3
   # libraries
   qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev libfmt-dev libbz2-dev
   # tests and benchmarks

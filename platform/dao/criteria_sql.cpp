@@ -92,13 +92,13 @@ void Fragment::append(const Fragment& other) {
 
 Fragment constant(std::string_view sql) {
   Fragment f;
-  f.sql = sql;
+  f.sql = std::string(sql);
   return f;
 }
 
 Fragment parameter(SqlParameter value) {
   Fragment f;
-  f.sql = "?";
+  f.sql.push_back('?');
   f.parameters.push_back(std::move(value));
   return f;
 }

@@ -17,6 +17,7 @@
 
 #include "classify/lookup_tables.h"
 #include "platform/dao/database_builder.h"
+#include "schema/engine_tables.h"
 #include "schema/schema.h"
 
 namespace reliability {
@@ -33,26 +34,10 @@ int CountFromEnvironment(const char* name, int fallback) {
 namespace {
 
 dao::TableDefinition TableOf(const schema::TableDefinition& table, const std::string& leaveOutField) {
-  dao::TableDefinition definition;
-  definition.name = std::string(table.name);
-  for (const schema::FieldDefinition& field : table.fields) {
-    if (!leaveOutField.empty() && schema::sameName(field.name, leaveOutField)) continue;
-    dao::ColumnDefinition column;
-    column.name = std::string(field.name);
-    switch (field.type) {
-      case schema::FieldType::AutoInc:
-        column.type = dao::dbLong;
-        column.autoIncrement = true;
-        break;
-      case schema::FieldType::String:
-        column.type = dao::dbText;
-        column.size = field.size;
-        break;
-      case schema::FieldType::Memo: column.type = dao::dbMemo; break;
-      case schema::FieldType::Integer: column.type = dao::dbLong; break;
-    }
-    definition.columns.push_back(column);
-  }
+  dao::TableDefinition definition = schema::engineTableDefinition(table);
+  if (!leaveOutField.empty())
+    std::erase_if(definition.columns,
+                  [&](const dao::ColumnDefinition& column) { return schema::sameName(column.name, leaveOutField); });
   return definition;
 }
 

@@ -19,3 +19,9 @@ bash "$ROOT/tests/e2e/user_session.sh" "$BUILD"
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600
+
+# The whole suite once more, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (ZENMORA_SANITIZERS=0 skips it for a quick run).
+if [ "${ZENMORA_SANITIZERS:-1}" != 0 ]; then
+  bash "$ROOT/scripts/test-sanitizers.sh" "${ZENMORA_ASAN_BUILD_DIR:-$BUILD-asan}"
+fi

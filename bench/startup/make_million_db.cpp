@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     if (big5.ideographs.empty()) throw std::runtime_error("no Big5 ideographs");
     std::vector<dbbuild::CharacterRecord> records;
     records.reserve(static_cast<std::size_t>(rows));
-    char hex[16];
+    char hex[24];
     for (long i = 0; i < rows; ++i) {
       const dbbuild::Big5Ideograph& source = big5.ideographs[static_cast<std::size_t>(i) % big5.ideographs.size()];
       std::snprintf(hex, sizeof hex, "%08lX", i);

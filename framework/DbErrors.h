@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/gui/EAbort.h"
+#include "platform/sysutils/EAbort.h"
 
 namespace framework {
 

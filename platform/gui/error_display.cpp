@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <typeinfo>
 
-#include "platform/gui/EAbort.h"
+#include "platform/sysutils/EAbort.h"
 #include "platform/gui/exception_text.h"
 
 namespace gui {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/gui/Application.h"
-#include "platform/gui/EAbort.h"
+#include "platform/sysutils/EAbort.h"
 #include "platform/gui/error_display.h"
 #include "platform/gui/font_map.h"
 

@@ -10,7 +10,7 @@ BUILD="${ZENMORA_BUILD_DIR:-$ROOT/build}"
 # The criteria language takes text from the user: fuzz it for a bounded time
 # on every run (longer by hand: run_fuzz.sh SECONDS).
 CRITERIA_FUZZ_BUILD_DIR="$BUILD/criteria-fuzz" \
-  bash "$ROOT/tests/platform/dao_criteria/fuzz/run_fuzz.sh" "${ZENMORA_FUZZ_SECONDS:-20}" 2>&1 | tail -n 3
+  bash "$ROOT/tests/platform/dao/criteria/fuzz/run_fuzz.sh" "${ZENMORA_FUZZ_SECONDS:-20}" 2>&1 | tail -n 3
 
 # A whole sitting of work, driven with real X input on a virtual display,
 # on a fresh copy of the bundled database; screenshots go to artifacts/e2e/.

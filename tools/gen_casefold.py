@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Generates platform/dao/criteria_casefold_table.cpp, the Unicode case tables
+"""Generates platform/dao/criteria/criteria_casefold_table.cpp, the Unicode case tables
 used by the criteria language (case-insensitive comparison and LIKE, LCASE and
 UCASE).
 
@@ -10,7 +10,7 @@ Both come with Debian's unicode-data package. The output is committed, so a
 build never needs that package; run this again only to move to a newer
 Unicode version:
 
-    python3 tools/gen_casefold.py [/usr/share/unicode] > platform/dao/criteria_casefold_table.cpp
+    python3 tools/gen_casefold.py [/usr/share/unicode] > platform/dao/criteria/criteria_casefold_table.cpp
 """
 import os
 import re
@@ -73,7 +73,7 @@ def main():
         f"// {version or 'unknown version'} (CaseFolding.txt, UnicodeData.txt). Do not edit by hand.",
         "// Unicode data: Copyright (c) Unicode, Inc., distributed under the",
         "// Unicode License (https://www.unicode.org/license.txt).",
-        '#include "platform/dao/criteria_casefold.h"',
+        '#include "platform/dao/criteria/criteria_casefold.h"',
         "",
         "namespace dao::criteria::detail {",
         "",

@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/dao/criteria.h"
+#include "platform/dao/criteria/criteria.h"
 #include "platform/dao/database_builder.h"
 
 namespace {

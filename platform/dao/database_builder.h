@@ -32,16 +32,9 @@
 #include <vector>
 
 #include "platform/dao/engine_error.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace dao {
-
-// DAO field type codes, as the engine reports them in Field.Type.
-enum FieldTypeCode : int {
-  dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5,
-  dbSingle = 6, dbDouble = 7, dbDate = 8, dbBinary = 9, dbText = 10,
-  dbLongBinary = 11, dbMemo = 12, dbGUID = 15, dbBigInt = 16,
-  dbVarBinary = 17, dbChar = 18, dbNumeric = 19, dbDecimal = 20, dbFloat = 21,
-};
 
 struct ColumnDefinition {
   std::string name;

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "platform/dao/criteria.h"
+#include "platform/dao/criteria/criteria.h"
 #include "platform/dao/file_format.h"
 
 namespace dao {

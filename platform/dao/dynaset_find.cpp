@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/automation/text_compare.h"
-#include "platform/dao/criteria.h"
+#include "platform/dao/criteria/criteria.h"
 #include "platform/dao/dynaset.h"
 #include "platform/dao/engine_error.h"
 

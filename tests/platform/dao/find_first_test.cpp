@@ -3,7 +3,7 @@
 // and the index of an indexed column serving prefix searches.
 #include <sqlite3.h>
 
-#include "platform/dao/criteria.h"
+#include "platform/dao/criteria/criteria.h"
 #include "tests/platform/dao/engine_test_support.h"
 
 using namespace enginetest;

@@ -2,7 +2,7 @@
 // 15.0.0 (CaseFolding.txt, UnicodeData.txt). Do not edit by hand.
 // Unicode data: Copyright (c) Unicode, Inc., distributed under the
 // Unicode License (https://www.unicode.org/license.txt).
-#include "platform/dao/criteria_casefold.h"
+#include "platform/dao/criteria/criteria_casefold.h"
 
 namespace dao::criteria::detail {
 

@@ -1,7 +1,7 @@
-#include "platform/dao/criteria_nocase_range.h"
+#include "platform/dao/criteria/criteria_nocase_range.h"
 
-#include "platform/dao/criteria_casefold.h"
-#include "platform/dao/criteria_utf8.h"
+#include "platform/dao/criteria/criteria_casefold.h"
+#include "platform/dao/criteria/criteria_utf8.h"
 
 namespace dao::criteria::detail {
 

@@ -1,4 +1,4 @@
-#include "platform/dao/criteria_values.h"
+#include "platform/dao/criteria/criteria_values.h"
 
 #include <charconv>
 #include <cmath>

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/dao/criteria.h"
+#include "platform/dao/criteria/criteria.h"
 #include "platform/dao/database_builder.h"
 
 namespace {

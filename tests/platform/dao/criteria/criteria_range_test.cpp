@@ -6,10 +6,10 @@
 #include <set>
 #include <string>
 
-#include "platform/dao/criteria.h"
-#include "platform/dao/criteria_nocase_range.h"
+#include "platform/dao/criteria/criteria.h"
+#include "platform/dao/criteria/criteria_nocase_range.h"
 #include "platform/dao/database_builder.h"
-#include "tests/platform/dao_criteria/criteria_test_support.h"
+#include "tests/platform/dao/criteria/criteria_test_support.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "platform/dao/criteria_parser.h"
+#include "platform/dao/criteria/criteria_parser.h"
 
 #include <optional>
 #include <utility>
 #include <vector>
 
-#include "platform/dao/criteria_lexer.h"
-#include "platform/dao/criteria_utf8.h"
+#include "platform/dao/criteria/criteria_lexer.h"
+#include "platform/dao/criteria/criteria_utf8.h"
 
 namespace dao::criteria::detail {
 

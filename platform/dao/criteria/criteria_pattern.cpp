@@ -1,9 +1,9 @@
-#include "platform/dao/criteria_pattern.h"
+#include "platform/dao/criteria/criteria_pattern.h"
 
 #include <algorithm>
 
-#include "platform/dao/criteria_casefold.h"
-#include "platform/dao/criteria_utf8.h"
+#include "platform/dao/criteria/criteria_casefold.h"
+#include "platform/dao/criteria/criteria_utf8.h"
 
 namespace dao::criteria::detail {
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/dao/criteria.h"
-#include "platform/dao/criteria_ast.h"
-#include "platform/dao/criteria_values.h"
+#include "platform/dao/criteria/criteria.h"
+#include "platform/dao/criteria/criteria_ast.h"
+#include "platform/dao/criteria/criteria_values.h"
 
 namespace dao::criteria::detail {
 

@@ -1,11 +1,11 @@
-#include "platform/dao/criteria_lexer.h"
+#include "platform/dao/criteria/criteria_lexer.h"
 
 #include <array>
 #include <utility>
 
-#include "platform/dao/criteria.h"
-#include "platform/dao/criteria_utf8.h"
-#include "platform/dao/criteria_values.h"
+#include "platform/dao/criteria/criteria.h"
+#include "platform/dao/criteria/criteria_utf8.h"
+#include "platform/dao/criteria/criteria_values.h"
 
 namespace dao::criteria::detail {
 

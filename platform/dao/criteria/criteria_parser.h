@@ -17,7 +17,7 @@
 // NOT or of signs are folded while parsing and cost no depth.
 #include <string_view>
 
-#include "platform/dao/criteria_ast.h"
+#include "platform/dao/criteria/criteria_ast.h"
 
 namespace dao::criteria::detail {
 

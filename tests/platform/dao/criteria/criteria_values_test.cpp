@@ -1,7 +1,7 @@
 // Numbers, dates and GUIDs as the criteria language reads them.
 #include <gtest/gtest.h>
 
-#include "platform/dao/criteria_values.h"
+#include "platform/dao/criteria/criteria_values.h"
 
 namespace {
 

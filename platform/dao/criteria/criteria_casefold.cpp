@@ -1,4 +1,4 @@
-#include "platform/dao/criteria_casefold.h"
+#include "platform/dao/criteria/criteria_casefold.h"
 
 #include <algorithm>
 #include <utility>

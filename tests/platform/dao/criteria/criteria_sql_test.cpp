@@ -1,9 +1,9 @@
 // Compiled criteria evaluated by SQLite over a real table.
 #include <gtest/gtest.h>
 
-#include "platform/dao/criteria.h"
+#include "platform/dao/criteria/criteria.h"
 #include "platform/dao/database_builder.h"
-#include "tests/platform/dao_criteria/criteria_test_support.h"
+#include "tests/platform/dao/criteria/criteria_test_support.h"
 
 namespace {
 

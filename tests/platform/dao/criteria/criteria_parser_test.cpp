@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "platform/dao/criteria.h"
-#include "platform/dao/criteria_parser.h"
+#include "platform/dao/criteria/criteria.h"
+#include "platform/dao/criteria/criteria_parser.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // Conditions of a criteria text and the WHERE fragment they become.
 #include <algorithm>
 
-#include "platform/dao/criteria.h"
-#include "platform/dao/criteria_casefold.h"
-#include "platform/dao/criteria_lexer.h"
-#include "platform/dao/criteria_nocase_range.h"
-#include "platform/dao/criteria_parser.h"
-#include "platform/dao/criteria_pattern.h"
-#include "platform/dao/criteria_sql_compiler.h"
-#include "platform/dao/criteria_utf8.h"
+#include "platform/dao/criteria/criteria.h"
+#include "platform/dao/criteria/criteria_casefold.h"
+#include "platform/dao/criteria/criteria_lexer.h"
+#include "platform/dao/criteria/criteria_nocase_range.h"
+#include "platform/dao/criteria/criteria_parser.h"
+#include "platform/dao/criteria/criteria_pattern.h"
+#include "platform/dao/criteria/criteria_sql_compiler.h"
+#include "platform/dao/criteria/criteria_utf8.h"
 
 namespace dao::criteria {
 

@@ -1,4 +1,4 @@
-#include "platform/dao/criteria_utf8.h"
+#include "platform/dao/criteria/criteria_utf8.h"
 
 namespace dao::criteria::detail {
 

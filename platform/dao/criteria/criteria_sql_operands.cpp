@@ -2,10 +2,10 @@
 // LCASE/UCASE functions, and how each converts for a comparison.
 #include <algorithm>
 
-#include "platform/dao/criteria_casefold.h"
-#include "platform/dao/criteria_sql_compiler.h"
-#include "platform/dao/criteria_utf8.h"
-#include "platform/dao/database_builder.h"
+#include "platform/dao/criteria/criteria_casefold.h"
+#include "platform/dao/criteria/criteria_sql_compiler.h"
+#include "platform/dao/criteria/criteria_utf8.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace dao::criteria::detail {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/dao/criteria.h"
-#include "platform/dao/criteria_casefold.h"
-#include "platform/dao/criteria_pattern.h"
-#include "platform/dao/criteria_utf8.h"
-#include "platform/dao/criteria_values.h"
+#include "platform/dao/criteria/criteria.h"
+#include "platform/dao/criteria/criteria_casefold.h"
+#include "platform/dao/criteria/criteria_pattern.h"
+#include "platform/dao/criteria/criteria_utf8.h"
+#include "platform/dao/criteria/criteria_values.h"
 
 namespace dao::criteria {
 

@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "platform/dao/criteria_pattern.h"
+#include "platform/dao/criteria/criteria_pattern.h"
 
 namespace {
 

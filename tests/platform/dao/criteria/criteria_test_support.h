@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dao/criteria.h"
+#include "platform/dao/criteria/criteria.h"
 
 namespace criteria_test {
 

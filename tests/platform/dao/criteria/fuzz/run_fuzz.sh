@@ -18,7 +18,7 @@ case "$seconds" in
 esac
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(cd "$here/../../../.." && pwd)"
+root="$(cd "$here/../../../../.." && pwd)"
 build="${CRITERIA_FUZZ_BUILD_DIR:-$root/build-criteria-fuzz}"
 clangxx="${CLANGXX:-}"
 if [[ -z "$clangxx" ]]; then
@@ -27,13 +27,13 @@ fi
 
 mkdir -p "$build/corpus" "$build/artifacts"
 binary="$build/criteria_fuzz"
-sources=("$root"/platform/dao/criteria*.cpp "$here/criteria_fuzz.cpp")
+sources=("$root"/platform/dao/criteria/*.cpp "$here/criteria_fuzz.cpp")
 
 # Rebuild only when a source or header is newer than the binary.
 needs_build=1
 if [[ -x "$binary" ]]; then
   needs_build=0
-  for f in "${sources[@]}" "$root"/platform/dao/criteria*.h "$root/platform/dao/database_builder.h"; do
+  for f in "${sources[@]}" "$root"/platform/dao/criteria/*.h; do
     if [[ "$f" -nt "$binary" ]]; then needs_build=1; break; fi
   done
 fi

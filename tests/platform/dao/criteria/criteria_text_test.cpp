@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "platform/dao/criteria_casefold.h"
-#include "platform/dao/criteria_utf8.h"
+#include "platform/dao/criteria/criteria_casefold.h"
+#include "platform/dao/criteria/criteria_utf8.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <random>
 #include <string>
 
-#include "platform/dao/criteria.h"
-#include "platform/dao/criteria_lexer.h"
-#include "platform/dao/criteria_sql_compiler.h"
+#include "platform/dao/criteria/criteria.h"
+#include "platform/dao/criteria/criteria_lexer.h"
+#include "platform/dao/criteria/criteria_sql_compiler.h"
 #include "platform/dao/database_builder.h"
-#include "tests/platform/dao_criteria/criteria_test_support.h"
+#include "tests/platform/dao/criteria/criteria_test_support.h"
 
 namespace {
 

@@ -5,8 +5,11 @@
 
 #include "data/TOrvDaoTable.h"
 #include "framework/DbErrors.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace data {
+
+using namespace dao;  // the engine's type library: member names and codes
 
 using framework::DatabaseError;
 
@@ -68,10 +71,10 @@ TOrvDaoDatabase::TOrvDaoDatabase(std::string name, framework::TComponent* owner)
     version_ = availableVersions_.front() == "3.5" ? "3.5" : "3.6";
     CreateEngine();
     systemDatabase_ = RegisteredSystemDatabase();
-    if (!systemDatabase_.empty()) engine_->put("SystemDB", systemDatabase_);
-    engine_->put("DefaultUser", userName_);
-    engine_->put("DefaultPassword", password_);
-    engine_->put("DefaultType", engineType_);
+    if (!systemDatabase_.empty()) engine_->put(member::kSystemDB, systemDatabase_);
+    engine_->put(member::kDefaultUser, userName_);
+    engine_->put(member::kDefaultPassword, password_);
+    engine_->put(member::kDefaultType, engineType_);
     ReadVersionTexts(true);
     ReadRegistryLists();
   } catch (...) {
@@ -89,7 +92,7 @@ TOrvDaoDatabase::~TOrvDaoDatabase() {
   }
   if (workspace_) {
     try {
-      workspace_->call("Close");
+      workspace_->call(member::kClose);
     } catch (...) {
     }
   }
@@ -241,7 +244,7 @@ void TOrvDaoDatabase::SetWorkspace(const std::string& value) {
 
 void TOrvDaoDatabase::SetDefaultCursorDriver(int value) {
   defaultCursorDriver_ = value;
-  if (engineType_ == 1 && workspace_) workspace_->put("DefaultCursorDriver", value);
+  if (engineType_ == workspace_type::odbc && workspace_) workspace_->put(member::kDefaultCursorDriver, value);
 }
 
 void TOrvDaoDatabase::SetConnected(bool value) {

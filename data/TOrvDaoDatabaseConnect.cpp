@@ -11,8 +11,11 @@
 #include "data/program_directory.h"
 #include "framework/DbErrors.h"
 #include "framework/TextRules.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace data {
+
+using namespace dao;  // the engine's type library: member names and codes
 
 using automation::ObjectRef;
 using framework::DatabaseError;
@@ -29,9 +32,6 @@ constexpr std::string_view SNoOdbcDirectForAccess =
     "TOrvDaoDatabase.F_Set_Active: ODBC direct workspaces\r\nare NOT supported for MS Access Databases!";
 constexpr std::string_view SNoOdbcDirect = "TOrvDaoDatabase.F_Set_Active: ODBC direct workspaces NOT supported!";
 constexpr std::string_view SNotConnected = "TOrvDaoDatabase: Database is NOT connected";
-
-// DAO's system-object bits of TableDef.Attributes (dbSystemObject).
-constexpr std::uint32_t kSystemObjectMask = 0x80000002u;
 
 bool FileExists(const std::string& path) {
   std::error_code error;
@@ -50,8 +50,8 @@ void OnItsOwn(const std::function<void()>& step) {
   }
 }
 
-void RefreshCollection(const ObjectRef& owner, const char* collection) {
-  if (owner) owner->getObject(collection)->call("Refresh");
+void RefreshCollection(const ObjectRef& owner, std::string_view collection) {
+  if (owner) owner->getObject(collection)->call(member::kRefresh);
 }
 
 struct CollatingOrderName {
@@ -113,12 +113,12 @@ void TOrvDaoDatabase::Connect() {
     OpenOtherDatabase();
   }
   try {
-    if (queryTimeout_ != 60) daoDatabase_->put("QueryTimeout", queryTimeout_);
-    if (databaseType_ != "ODBC") databaseVersionInfo_ = daoDatabase_->get("Version").asText();
+    if (queryTimeout_ != 60) daoDatabase_->put(member::kQueryTimeout, queryTimeout_);
+    if (databaseType_ != "ODBC") databaseVersionInfo_ = daoDatabase_->get(member::kVersion).asText();
   } catch (...) {
     // Not connected after all: the opened database goes again.
     try {
-      daoDatabase_->call("Close");
+      daoDatabase_->call(member::kClose);
     } catch (...) {
     }
     daoDatabase_.reset();
@@ -142,7 +142,7 @@ void TOrvDaoDatabase::OpenAccessDatabase() {
   if (!FileExists(database_)) DatabaseError(std::string(SCannotFindDatabase) + database_);
   if (engineType_ != 2) DatabaseError(SNoOdbcDirectForAccess);
   const std::string connect = FormatText(";UID=%s;PWD=%s;%s", {userName_, databasePassword_, databaseParameters_});
-  daoDatabase_ = workspace_->getObject("OpenDatabase", {database_, exclusive_, readOnly_, connect});
+  daoDatabase_ = workspace_->getObject(member::kOpenDatabase, {database_, exclusive_, readOnly_, connect});
 }
 
 void TOrvDaoDatabase::OpenOtherDatabase() {
@@ -152,7 +152,7 @@ void TOrvDaoDatabase::OpenOtherDatabase() {
             ? FormatText("%s;%s", {database_, databaseParameters_})
             : FormatText("%s;UID=%s;PWD=%s;DSN=%s;%s",
                          {databaseType_, userName_, password_, database_, databaseParameters_});
-    const char* open = engineType_ == 1 ? "OpenConnection" : "OpenDatabase";
+    const std::string_view open = engineType_ == workspace_type::odbc ? member::kOpenConnection : member::kOpenDatabase;
     daoDatabase_ = workspace_->getObject(open, {database_, 1, readOnly_, connect});
     return;
   }
@@ -162,7 +162,7 @@ void TOrvDaoDatabase::OpenOtherDatabase() {
       !userName_.empty() && !password_.empty()
           ? FormatText("%s;UID=%s;PWD=%s;%s", {databaseType_, userName_, password_, databaseParameters_})
           : FormatText("%s;%s", {databaseType_, databaseParameters_});
-  daoDatabase_ = workspace_->getObject("OpenDatabase", {database_, exclusive_, readOnly_, connect});
+  daoDatabase_ = workspace_->getObject(member::kOpenDatabase, {database_, exclusive_, readOnly_, connect});
 }
 
 void TOrvDaoDatabase::Disconnect() {
@@ -181,7 +181,7 @@ void TOrvDaoDatabase::Disconnect() {
   }
   if (daoDatabase_) {
     try {
-      daoDatabase_->call("Close");
+      daoDatabase_->call(member::kClose);
     } catch (const std::exception&) {
     }
     daoDatabase_.reset();
@@ -195,45 +195,45 @@ void TOrvDaoDatabase::Disconnect() {
 
 void TOrvDaoDatabase::EngineIdle() {
   if (!engine_) return;
-  engine_->call("Idle", {1});  // dbFreeLocks
-  engine_->call("Idle", {8});  // dbRefreshCache
+  engine_->call(member::kIdle, {idle::freeLocks});
+  engine_->call(member::kIdle, {idle::refreshCache});
 }
 
 void TOrvDaoDatabase::RefreshCollections() {
   tableNames_.clear();
   queryNames_.clear();
-  const bool jet = engineType_ == 2;
-  if (jet) OnItsOwn([&] { RefreshCollection(daoDatabase_, "TableDefs"); });
-  OnItsOwn([&] { RefreshCollection(daoDatabase_, "QueryDefs"); });
+  const bool jet = engineType_ == workspace_type::jet;
+  if (jet) OnItsOwn([&] { RefreshCollection(daoDatabase_, member::kTableDefs); });
+  OnItsOwn([&] { RefreshCollection(daoDatabase_, member::kQueryDefs); });
   if (SameName(databaseType_, "Access")) {
-    OnItsOwn([&] { RefreshCollection(daoDatabase_, "Containers"); });
-    OnItsOwn([&] { RefreshCollection(daoDatabase_, "Relations"); });
+    OnItsOwn([&] { RefreshCollection(daoDatabase_, member::kContainers); });
+    OnItsOwn([&] { RefreshCollection(daoDatabase_, member::kRelations); });
   }
-  OnItsOwn([&] { RefreshCollection(daoDatabase_, "Recordsets"); });
-  if (jet) OnItsOwn([&] { RefreshCollection(daoDatabase_, "Properties"); });
-  OnItsOwn([&] { RefreshCollection(engine_, "Errors"); });
-  OnItsOwn([&] { RefreshCollection(engine_, "Workspaces"); });
-  OnItsOwn([&] { RefreshCollection(engine_, "Properties"); });
+  OnItsOwn([&] { RefreshCollection(daoDatabase_, member::kRecordsets); });
+  if (jet) OnItsOwn([&] { RefreshCollection(daoDatabase_, member::kProperties); });
+  OnItsOwn([&] { RefreshCollection(engine_, member::kErrors); });
+  OnItsOwn([&] { RefreshCollection(engine_, member::kWorkspaces); });
+  OnItsOwn([&] { RefreshCollection(engine_, member::kProperties); });
   if (jet) {
-    OnItsOwn([&] { RefreshCollection(workspace_, "Users"); });
-    OnItsOwn([&] { RefreshCollection(workspace_, "Groups"); });
+    OnItsOwn([&] { RefreshCollection(workspace_, member::kUsers); });
+    OnItsOwn([&] { RefreshCollection(workspace_, member::kGroups); });
   }
-  OnItsOwn([&] { RefreshCollection(workspace_, "Databases"); });
-  OnItsOwn([&] { RefreshCollection(workspace_, "Properties"); });
+  OnItsOwn([&] { RefreshCollection(workspace_, member::kDatabases); });
+  OnItsOwn([&] { RefreshCollection(workspace_, member::kProperties); });
   if (!daoDatabase_) return;
   if (jet) {
     ObjectRef tableDefs;
     int count = 0;
     OnItsOwn([&] {
-      tableDefs = daoDatabase_->getObject("TableDefs");
-      count = tableDefs->get("Count").asInt32();
+      tableDefs = daoDatabase_->getObject(member::kTableDefs);
+      count = tableDefs->get(member::kCount).asInt32();
     });
     for (int i = 0; i < count; ++i) {
       OnItsOwn([&] {
-        const ObjectRef table = tableDefs->getObject("Item", {i});
-        const auto attributes = static_cast<std::uint32_t>(table->get("Attributes").asInt32());
-        if (showSystemObjects_ || (attributes & kSystemObjectMask) == 0) {
-          tableNames_.push_back(table->get("Name").asText());
+        const ObjectRef table = tableDefs->getObject(member::kItem, {i});
+        const auto attributes = static_cast<std::uint32_t>(table->get(member::kAttributes).asInt32());
+        if (showSystemObjects_ || (attributes & static_cast<std::uint32_t>(kSystemTableAttributes)) == 0) {
+          tableNames_.push_back(table->get(member::kName).asText());
         }
       });
     }
@@ -241,11 +241,11 @@ void TOrvDaoDatabase::RefreshCollections() {
   ObjectRef queryDefs;
   int queries = 0;
   OnItsOwn([&] {
-    queryDefs = daoDatabase_->getObject("QueryDefs");
-    queries = queryDefs->get("Count").asInt32();
+    queryDefs = daoDatabase_->getObject(member::kQueryDefs);
+    queries = queryDefs->get(member::kCount).asInt32();
   });
   for (int i = 0; i < queries; ++i) {
-    OnItsOwn([&] { queryNames_.push_back(queryDefs->getObject("Item", {i})->get("Name").asText()); });
+    OnItsOwn([&] { queryNames_.push_back(queryDefs->getObject(member::kItem, {i})->get(member::kName).asText()); });
   }
 }
 
@@ -253,14 +253,14 @@ TDaoError TOrvDaoDatabase::LastEngineError() const {
   TDaoError error;
   if (!engine_) return error;
   try {
-    const ObjectRef errors = engine_->getObject("Errors");
-    if (errors->get("Count").asInt32() == 0) return error;
-    const ObjectRef first = errors->getObject("Item", {0});
-    error.Number = first->get("Number").asInt32();
-    error.Source = first->get("Source").asText();
-    error.Description = first->get("Description").asText();
-    error.HelpFile = first->get("HelpFile").asText();
-    error.HelpContext = first->get("HelpContext").asInt32();
+    const ObjectRef errors = engine_->getObject(member::kErrors);
+    if (errors->get(member::kCount).asInt32() == 0) return error;
+    const ObjectRef first = errors->getObject(member::kItem, {0});
+    error.Number = first->get(member::kNumber).asInt32();
+    error.Source = first->get(member::kSource).asText();
+    error.Description = first->get(member::kDescription).asText();
+    error.HelpFile = first->get(member::kHelpFile).asText();
+    error.HelpContext = first->get(member::kHelpContext).asInt32();
   } catch (const std::exception&) {
     // What could be read is what there is.
   }
@@ -284,7 +284,7 @@ std::string TOrvDaoDatabase::DatabaseLanguage() const {
   if (!connected_) return {};
   int order = -1;
   try {
-    order = daoDatabase_->get("CollatingOrder").asInt32();
+    order = daoDatabase_->get(member::kCollatingOrder).asInt32();
   } catch (const std::exception&) {
     order = -1;
   }
@@ -298,19 +298,21 @@ std::string TOrvDaoDatabase::DatabaseLanguage() const {
 
 void TOrvDaoDatabase::CreateQueryDef(const std::string& name, const std::string& sql) {
   if (!daoDatabase_) DatabaseError(SNotConnected);
-  daoDatabase_->call("CreateQueryDef", {name, sql});
+  daoDatabase_->call(member::kCreateQueryDef, {name, sql});
   RefreshCollections();
 }
 
 void TOrvDaoDatabase::SetQueryDefSQL(const std::string& name, const std::string& sql) {
   if (!daoDatabase_) DatabaseError(SNotConnected);
-  daoDatabase_->getObject("QueryDefs")->getObject("Item", {name})->put("SQL", sql);
+  daoDatabase_->getObject(member::kQueryDefs)->getObject(member::kItem, {name})->put(member::kSQL, sql);
   RefreshCollections();
 }
 
 std::string TOrvDaoDatabase::QueryDefSQL(const std::string& name) const {
   try {
-    if (daoDatabase_) return daoDatabase_->getObject("QueryDefs")->getObject("Item", {name})->get("SQL").asText();
+    if (daoDatabase_) {
+      return daoDatabase_->getObject(member::kQueryDefs)->getObject(member::kItem, {name})->get(member::kSQL).asText();
+    }
   } catch (const std::exception&) {
   }
   return {};
@@ -318,7 +320,8 @@ std::string TOrvDaoDatabase::QueryDefSQL(const std::string& name) const {
 
 void TOrvDaoDatabase::DeleteIndex(const std::string& table, const std::string& index) {
   if (!daoDatabase_) DatabaseError(SNotConnected);
-  daoDatabase_->getObject("TableDefs")->getObject("Item", {table})->getObject("Indexes")->call("Delete", {index});
+  const ObjectRef tableDef = daoDatabase_->getObject(member::kTableDefs)->getObject(member::kItem, {table});
+  tableDef->getObject(member::kIndexes)->call(member::kDelete, {index});
   RefreshCollections();
 }
 

@@ -6,8 +6,11 @@
 #include "platform/automation/class_registry.h"
 #include "platform/automation/com_init.h"
 #include "platform/automation/system_registry.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace data {
+
+using namespace dao;  // the engine's type library: member names and codes
 
 using automation::RegistryRoot;
 using framework::DatabaseError;
@@ -76,7 +79,7 @@ void TOrvDaoDatabase::CreateEngine() {
 }
 
 void TOrvDaoDatabase::ReadVersionTexts(bool clearUnknown) {
-  versionDetails_ = engine_->get("Version").asText();
+  versionDetails_ = engine_->get(member::kVersion).asText();
   const char mode = versionDetails_.size() >= 3 ? versionDetails_[2] : '\0';
   if (mode == '5') {
     versionInfo_ = "(In Access'97 mode)";
@@ -95,7 +98,7 @@ std::string TOrvDaoDatabase::RegisteredSystemDatabase() const {
 void TOrvDaoDatabase::RecreateEngineAndWorkspace() {
   if (workspace_) {
     try {
-      workspace_->call("Close");
+      workspace_->call(member::kClose);
     } catch (const std::exception&) {
       // The old workspace is dropped either way.
     }
@@ -107,15 +110,15 @@ void TOrvDaoDatabase::RecreateEngineAndWorkspace() {
   CreateEngine();
   // Passed unchanged, also when empty: where the workgroup file is looked
   // for is the engine's business.
-  engine_->put("SystemDB", systemDatabase_);
+  engine_->put(member::kSystemDB, systemDatabase_);
   ReadVersionTexts(false);
-  engine_->put("DefaultUser", userName_);
-  engine_->put("DefaultPassword", password_);
+  engine_->put(member::kDefaultUser, userName_);
+  engine_->put(member::kDefaultPassword, password_);
   automation::ObjectRef workspace =
-      engine_->getObject("CreateWorkspace", {workspaceName_, userName_, password_, engineType_});
-  engine_->getObject("Workspaces")->call("Append", {workspace});
-  if (engineType_ == 1) workspace->put("DefaultCursorDriver", defaultCursorDriver_);
-  workspaceName_ = workspace->get("Name").asText();
+      engine_->getObject(member::kCreateWorkspace, {workspaceName_, userName_, password_, engineType_});
+  engine_->getObject(member::kWorkspaces)->call(member::kAppend, {workspace});
+  if (engineType_ == workspace_type::odbc) workspace->put(member::kDefaultCursorDriver, defaultCursorDriver_);
+  workspaceName_ = workspace->get(member::kName).asText();
   workspace_ = std::move(workspace);
 }
 

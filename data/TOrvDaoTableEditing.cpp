@@ -8,18 +8,18 @@
 #include "framework/DbErrors.h"
 #include "platform/automation/ole_exception.h"
 #include "platform/big5/big5.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace data {
+
+using namespace dao;  // the engine's type library: member names and codes
 
 using automation::Variant;
 using framework::TRecordBuffer;
 
 namespace {
 
-constexpr int kEditing = 1;
-constexpr int kAdding = 2;
 constexpr int kRecordDeleted = 3167;
-constexpr int kGuid = 15;  // DAO type of a GUID column
 constexpr std::string_view SNotBig5 = "Field '%s' holds text that is not Big5 and cannot be stored";
 
 }  // namespace
@@ -27,13 +27,13 @@ constexpr std::string_view SNotBig5 = "Field '%s' holds text that is not Big5 an
 void TOrvDaoTable::InternalEdit() {
   if (const TRecordBuffer* active = ActiveRecordBuffer()) oldValues_ = *active;
   try {
-    if (EditMode() != kEditing) recordset_->call("Edit");
+    if (EditMode() != edit_mode::editing) recordset_->call(member::kEdit);
   } catch (...) {
     oldValues_.reset();
     try {
       // Show the row as it now is (or is not) before reporting.
-      if (EditMode() != kEditing) {
-        recordset_->call("Move", {0});
+      if (EditMode() != edit_mode::editing) {
+        recordset_->call(member::kMove, {0});
         Resync();
       }
     } catch (const std::exception&) {
@@ -70,7 +70,7 @@ std::vector<std::pair<std::size_t, Variant>> TOrvDaoTable::ChangedValues(const T
         stored = Variant(automation::ByteArray(value.text.begin(), value.text.end()));
         break;
       case framework::ftBytes:
-        if (fieldInfo_[i].daoType != kGuid) {
+        if (fieldInfo_[i].daoType != dbGUID) {
           stored = Variant(automation::ByteArray(value.text.begin(), value.text.end()));
           break;
         }
@@ -90,12 +90,14 @@ std::vector<std::pair<std::size_t, Variant>> TOrvDaoTable::ChangedValues(const T
 void TOrvDaoTable::CleanUpFailedUpdate(bool inserting) noexcept {
   try {
     if (inserting) {
-      if (EditMode() == kAdding) recordset_->call("CancelUpdate");
+      if (EditMode() == edit_mode::adding) recordset_->call(member::kCancelUpdate);
       return;
     }
-    if (!recordset_->get("LockEdits").asBoolean() && EditMode() == kEditing) recordset_->call("CancelUpdate");
+    if (!recordset_->get(member::kLockEdits).asBoolean() && EditMode() == edit_mode::editing) {
+      recordset_->call(member::kCancelUpdate);
+    }
     // Back on the row as it is stored; the next post begins a fresh edit.
-    if (EditMode() != kEditing) recordset_->call("Move", {0});
+    if (EditMode() != edit_mode::editing) recordset_->call(member::kMove, {0});
   } catch (...) {
     // The post's own failure is the one to report.
   }
@@ -106,14 +108,14 @@ void TOrvDaoTable::PostBuffer(TRecordBuffer& buffer, bool inserting) {
   // engine has an edit to clean up.
   const std::vector<std::pair<std::size_t, Variant>> values = ChangedValues(buffer);
   if (inserting) {
-    recordset_->call("AddNew");
-  } else if (EditMode() != kEditing) {
+    recordset_->call(member::kAddNew);
+  } else if (EditMode() != edit_mode::editing) {
     // The engine's edit was lost (an earlier post failed): begin a new one.
     try {
-      recordset_->call("Edit");
+      recordset_->call(member::kEdit);
     } catch (...) {
       try {
-        if (EditMode() != kEditing) recordset_->call("Move", {0});
+        if (EditMode() != edit_mode::editing) recordset_->call(member::kMove, {0});
       } catch (const std::exception&) {
       }
       // The window keeps the typed values; the next move reads afresh.
@@ -122,8 +124,8 @@ void TOrvDaoTable::PostBuffer(TRecordBuffer& buffer, bool inserting) {
     }
   }
   try {
-    for (const auto& [index, value] : values) fieldObjects_[index]->put("Value", value);
-    recordset_->call("Update");
+    for (const auto& [index, value] : values) fieldObjects_[index]->put(member::kValue, value);
+    recordset_->call(member::kUpdate);
   } catch (...) {
     CleanUpFailedUpdate(inserting);
     throw;
@@ -136,19 +138,19 @@ void TOrvDaoTable::PostBuffer(TRecordBuffer& buffer, bool inserting) {
     InternalLast();
   }
   if (bookmarkable_) {
-    const bool jet = database_ != nullptr && database_->EngineType() == 2;
+    const bool jet = database_ != nullptr && database_->EngineType() == workspace_type::jet;
     std::int32_t handle = 0;
     if (inserting && !jet) {
       handle = CurrentHandle();
     } else {
-      const automation::ByteArray last = recordset_->get("LastModified").asBytes();
+      const automation::ByteArray last = recordset_->get(member::kLastModified).asBytes();
       handle = HandleOfBytes(last.data(), last.size());
     }
     buffer.bookmark = BookmarkOf(handle);
     // The posted row becomes the current one; the framework re-reads it,
     // with its new ID and the values as stored.
     GotoHandle(handle);
-    if (inserting) currentIndex_ = recordset_->get("AbsolutePosition").asInt32();
+    if (inserting) currentIndex_ = recordset_->get(member::kAbsolutePosition).asInt32();
   }
   oldValues_.reset();
   database_->EngineIdle();
@@ -171,7 +173,7 @@ void TOrvDaoTable::InternalAddRecord(TRecordBuffer& buffer, bool append) {
 
 void TOrvDaoTable::InternalCancel() {
   try {
-    if (EditMode() == kEditing) recordset_->call("CancelUpdate");
+    if (EditMode() == edit_mode::editing) recordset_->call(member::kCancelUpdate);
   } catch (const std::exception&) {
   }
   engineEditing_ = false;
@@ -183,7 +185,7 @@ void TOrvDaoTable::InternalDelete() {
   const TRecordBuffer* active = ActiveRecordBuffer();
   const std::int32_t recordIndex = active != nullptr ? active->recordIndex : currentIndex_;
   try {
-    recordset_->call("Delete");
+    recordset_->call(member::kDelete);
   } catch (const automation::EOleException& error) {
     // Refused: the bookmark lists and record indexes stay as they were.
     if (error.errorNumber() != kRecordDeleted) throw;
@@ -197,13 +199,13 @@ void TOrvDaoTable::InternalDelete() {
   recount_ = true;
   // The row after the deleted one takes its index; without one, the new
   // last row is current.
-  recordset_->call("MoveNext");
+  recordset_->call(member::kMoveNext);
   currentIndex_ = recordIndex;
   if (RecordsetEof()) {
     if (RecordsetBof()) {
       currentIndex_ = -1;
     } else {
-      recordset_->call("MoveLast");
+      recordset_->call(member::kMoveLast);
       currentIndex_ = recordIndex - 1;
     }
   }

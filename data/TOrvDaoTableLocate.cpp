@@ -8,8 +8,11 @@
 #include "data/locate_criteria.h"
 #include "framework/DbErrors.h"
 #include "platform/big5/big5.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace data {
+
+using namespace dao;  // the engine's type library: member names and codes
 
 using automation::ObjectRef;
 using framework::DatabaseError;
@@ -20,7 +23,6 @@ constexpr std::string_view SKeyCountMismatch =
     "Number of elements in the KeyValues array must be equal to the number of fields.";
 constexpr std::string_view SNoIndex =
     "Index Property is Empty!\r\nYou must set an index before using Locate with StandardTables";
-constexpr int dbGUID = 15;
 
 std::string Trimmed(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -58,7 +60,7 @@ bool TOrvDaoTable::Locate(const std::string& keyFields, const framework::TKeyVal
   // Recordsets without bookmarks would need a row-by-row search; the
   // program's tables always have bookmarks.
   if (!bookmarkable_) return false;
-  if (tableType_ == 1) DatabaseError(SNoIndex);
+  if (tableType_ == recordset_type::table) DatabaseError(SNoIndex);
   const std::string criteriaBig5 = BuildLocateCriteria(keys, options, useBrackets_);
   std::string criteria;
   try {
@@ -67,24 +69,24 @@ bool TOrvDaoTable::Locate(const std::string& keyFields, const framework::TKeyVal
     return false;  // a value that is no Big5 text matches no stored text
   }
 
-  const ObjectRef clone = recordset_->getObject("Clone");
-  clone->call("MoveFirst");
-  clone->call("FindFirst", {criteria});
-  if (clone->get("NoMatch").asBoolean()) {
-    clone->call("Close");
+  const ObjectRef clone = recordset_->getObject(member::kClone);
+  clone->call(member::kMoveFirst);
+  clone->call(member::kFindFirst, {criteria});
+  if (clone->get(member::kNoMatch).asBoolean()) {
+    clone->call(member::kClose);
     return false;
   }
-  const automation::ByteArray found = clone->get("Bookmark").asBytes();
+  const automation::ByteArray found = clone->get(member::kBookmark).asBytes();
   const std::int32_t handle = HandleOfBytes(found.data(), found.size());
   CheckBrowseMode();
   CursorPosChanged();
   DoBeforeScroll();
-  const std::int32_t recordIndex = clone->get("AbsolutePosition").asInt32();
+  const std::int32_t recordIndex = clone->get(member::kAbsolutePosition).asInt32();
   GotoHandle(handle);
   currentIndex_ = recordIndex;
   Resync();
   DoAfterScroll();
-  clone->call("Close");
+  clone->call(member::kClose);
   return true;
 }
 

@@ -8,8 +8,11 @@
 #include "framework/DbErrors.h"
 #include "framework/TextRules.h"
 #include "platform/big5/big5.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace data {
+
+using namespace dao;  // the engine's type library: member names and codes
 
 using automation::ObjectRef;
 using framework::DatabaseError;
@@ -28,16 +31,6 @@ constexpr std::string_view SCannotSetTableType = "TOrvDaoTable.F_Set_TableType: 
 constexpr std::string_view SCannotSetLockType = "TOrvDaoTable.F_Set_LockType: Cannot set LockType while Table is active!";
 constexpr std::string_view SCannotSetDatabase = "TOrvDaoTable.F_Set_Database: Cannot set Database while Table is Active!";
 
-// DAO field types and attributes.
-enum DaoType {
-  dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
-  dbDate = 8, dbBinary = 9, dbText = 10, dbLongBinary = 11, dbMemo = 12, dbGUID = 15, dbBigInt = 16,
-  dbVarBinary = 17, dbChar = 18, dbNumeric = 19, dbDecimal = 20, dbFloat = 21,
-};
-constexpr std::int32_t dbAutoIncrField = 16;
-constexpr std::int32_t dbUpdatableField = 32;
-constexpr std::int32_t dbSystemField = 8192;
-
 struct MappedType {
   TFieldType type;
   int size;
@@ -49,7 +42,7 @@ MappedType MapDaoType(int daoType, int daoSize, std::int32_t attributes, const s
     case dbBoolean: return {ftBoolean, 0};
     case dbByte:
     case dbInteger: return {ftSmallint, 0};
-    case dbLong: return {(attributes & dbAutoIncrField) != 0 ? ftAutoInc : ftInteger, 0};
+    case dbLong: return {(attributes & field_attribute::autoIncrement) != 0 ? ftAutoInc : ftInteger, 0};
     case dbBigInt: return {ftInteger, 0};
     case dbCurrency: return {ftCurrency, 0};
     case dbSingle:
@@ -115,11 +108,13 @@ std::string DefaultTextOf(int daoType, std::string value) {
 
 // The field's "Format" property when its Properties collection has one.
 std::string FormatProperty(const ObjectRef& field) {
-  const ObjectRef properties = field->getObject("Properties");
-  const int count = properties->get("Count").asInt32();
+  const ObjectRef properties = field->getObject(member::kProperties);
+  const int count = properties->get(member::kCount).asInt32();
   for (int i = 0; i < count; ++i) {
-    const ObjectRef property = properties->getObject("Item", {i});
-    if (framework::SameName(property->get("Name").asText(), "Format")) return property->get("Value").asText();
+    const ObjectRef property = properties->getObject(member::kItem, {i});
+    if (framework::SameName(property->get(member::kName).asText(), member::kFormat)) {
+      return property->get(member::kValue).asText();
+    }
   }
   return {};
 }
@@ -172,7 +167,7 @@ bool TOrvDaoTable::LockEdits() {
   if (!cursorOpen_ || ReadOnly() || database_ == nullptr) return false;
   if (framework::SameName(database_->DatabaseType(), "ODBC")) return false;
   if (tableType_ != 1 && tableType_ != 2) return false;
-  return recordset_->get("LockEdits").asBoolean();
+  return recordset_->get(member::kLockEdits).asBoolean();
 }
 
 bool TOrvDaoTable::GetCanModify() const { return cursorOpen_ && !ReadOnly(); }
@@ -194,37 +189,40 @@ void TOrvDaoTable::OpenDaoRecordset() {
   } else if (!database_->Connected()) {
     DatabaseError(SNotConnected);
   }
-  if (tableType_ == 16 && database_->DatabaseType() != "ODBC") DatabaseError(SDynamicNeedsOdbc);
-  if (database_->ReadOnly() || tableType_ == 4 || tableType_ == 8) SetReadOnly(true);
+  if (tableType_ == recordset_type::dynamic && database_->DatabaseType() != "ODBC") DatabaseError(SDynamicNeedsOdbc);
+  if (database_->ReadOnly() || tableType_ == recordset_type::snapshot || tableType_ == recordset_type::forwardOnly) {
+    SetReadOnly(true);
+  }
 
   // The name exactly as written, without brackets.
   recordset_ = database_->DaoDatabase()->getObject(
-      "OpenRecordset", {big5::toUtf8Lenient(tableName_), tableType_, openOptions_, lockType_});
+      member::kOpenRecordset, {big5::toUtf8Lenient(tableName_), tableType_, openOptions_, lockType_});
   try {
     database_->EngineIdle();
-    if (!recordset_->get("Updatable").asBoolean()) SetReadOnly(true);
-    bookmarkable_ = recordset_->get("Bookmarkable").asBoolean();
+    if (!recordset_->get(member::kUpdatable).asBoolean()) SetReadOnly(true);
+    bookmarkable_ = recordset_->get(member::kBookmarkable).asBoolean();
     bookmarkIndexes_.clear();
     bookmarkHandles_.clear();
     database_->RefreshCollections();
-    recordsAffected_ = database_->DaoDatabase()->get("RecordsAffected").asInt32();
+    recordsAffected_ = database_->DaoDatabase()->get(member::kRecordsAffected).asInt32();
 
-    const ObjectRef fields = recordset_->getObject("Fields");
-    const int count = fields->get("Count").asInt32();
+    const ObjectRef fields = recordset_->getObject(member::kFields);
+    const int count = fields->get(member::kCount).asInt32();
     // The Field objects are fetched once here; every later read of a value
     // goes to them directly, with no collection look-up.
     fieldObjects_.clear();
     fieldInfo_.assign(static_cast<std::size_t>(count), FieldInfo{});
-    for (int i = 0; i < count; ++i) fieldObjects_.push_back(fields->getObject("Item", {i}));
-    const bool jet = database_->EngineType() == 2;
+    for (int i = 0; i < count; ++i) fieldObjects_.push_back(fields->getObject(member::kItem, {i}));
+    const bool jet = database_->EngineType() == workspace_type::jet;
     for (std::size_t i = 0; i < fieldObjects_.size(); ++i) {
       const ObjectRef& field = fieldObjects_[i];
       FieldInfo& info = fieldInfo_[i];
-      info.daoType = field->get("Type").asInt32();
+      info.daoType = field->get(member::kType).asInt32();
       if (ReadOnly() || !useDaoProperties_) continue;
-      const std::int32_t attributes = field->get("Attributes").asInt32();
-      info.writable = (attributes & dbUpdatableField) != 0 && (attributes & (dbAutoIncrField | dbSystemField)) == 0;
-      if (jet) info.defaultText = DefaultTextOf(info.daoType, field->get("DefaultValue").asText());
+      const std::int32_t attributes = field->get(member::kAttributes).asInt32();
+      info.writable = (attributes & field_attribute::updatable) != 0 &&
+                      (attributes & (field_attribute::autoIncrement | field_attribute::system)) == 0;
+      if (jet) info.defaultText = DefaultTextOf(info.daoType, field->get(member::kDefaultValue).asText());
     }
   } catch (...) {
     ReleaseRecordset();
@@ -238,21 +236,21 @@ void TOrvDaoTable::OpenDaoRecordset() {
 void TOrvDaoTable::ReadFieldDefs() {
   framework::TFieldDefs& defs = FieldDefs();
   defs.Clear();
-  const bool jet = database_ != nullptr && database_->EngineType() == 2;
+  const bool jet = database_ != nullptr && database_->EngineType() == workspace_type::jet;
   for (std::size_t i = 0; i < fieldObjects_.size(); ++i) {
     const ObjectRef& field = fieldObjects_[i];
     FieldInfo& info = fieldInfo_[i];
-    const int daoType = field->get("Type").asInt32();
-    const std::string name = Big5FromEngine(field->get("Name").asText());
-    const int size = field->get("Size").asInt32();
+    const int daoType = field->get(member::kType).asInt32();
+    const std::string name = Big5FromEngine(field->get(member::kName).asText());
+    const int size = field->get(member::kSize).asInt32();
     const std::string format = daoType == dbDate ? FormatProperty(field) : std::string();
     std::int32_t attributes = 0;
-    if (daoType == dbLong) attributes = field->get("Attributes").asInt32();
+    if (daoType == dbLong) attributes = field->get(member::kAttributes).asInt32();
     const MappedType mapped = MapDaoType(daoType, size, attributes, format);
     if (mapped.type == framework::ftAutoInc && jet) info.defaultText.clear();
     if (IsNumericDaoType(daoType) && ContainsIgnoringCase(info.defaultText, "genuniqueid")) info.defaultText.clear();
     if (mapped.type == framework::ftBlob) info.defaultText.clear();
-    const bool required = !ReadOnly() && useDaoProperties_ && field->get("Required").asBoolean();
+    const bool required = !ReadOnly() && useDaoProperties_ && field->get(member::kRequired).asBoolean();
     defs.Add(name, mapped.type, mapped.size, required);
   }
 }
@@ -286,7 +284,7 @@ void TOrvDaoTable::InternalOpen() {
     throw;
   }
   cursorOpen_ = true;
-  if (tableType_ == 1) {
+  if (tableType_ == recordset_type::table) {
     try {
       GetRecordCount();
     } catch (const std::exception&) {
@@ -305,7 +303,7 @@ void TOrvDaoTable::ReleaseRecordset() noexcept {
   fieldObjects_.clear();
   if (recordset_) {
     try {
-      recordset_->call("Close");
+      recordset_->call(member::kClose);
     } catch (...) {
       // Closing cannot fail the caller: the reference goes either way.
     }
@@ -320,7 +318,7 @@ void TOrvDaoTable::InternalClose() {
   }
   if (engineEditing_) {
     try {
-      recordset_->call("CancelUpdate");
+      recordset_->call(member::kCancelUpdate);
     } catch (...) {
     }
     engineEditing_ = false;

@@ -14,8 +14,11 @@
 #include "data/bookmark_handle.h"
 #include "framework/DbErrors.h"
 #include "platform/automation/ole_exception.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace data {
+
+using namespace dao;  // the engine's type library: member names and codes
 
 using automation::ByteArray;
 using framework::DatabaseError;
@@ -31,24 +34,23 @@ constexpr std::string_view SGotoNotActive =
 constexpr std::string_view SInvalidBookmark = "Invalid Bookmark!";
 constexpr std::string_view SBookmarksNotSupported = "Bookmarks are not supported!";
 constexpr int kRecordDeleted = 3167;
-constexpr int kForwardOnly = 8;
 
 }  // namespace
 
 // ---- Engine cursor helpers ----
 
-bool TOrvDaoTable::RecordsetBof() const { return recordset_->get("BOF").asBoolean(); }
-bool TOrvDaoTable::RecordsetEof() const { return recordset_->get("EOF").asBoolean(); }
+bool TOrvDaoTable::RecordsetBof() const { return recordset_->get(member::kBOF).asBoolean(); }
+bool TOrvDaoTable::RecordsetEof() const { return recordset_->get(member::kEOF).asBoolean(); }
 bool TOrvDaoTable::RecordsetEmpty() const { return RecordsetBof() && RecordsetEof(); }
-int TOrvDaoTable::EditMode() const { return recordset_->get("EditMode").asInt32(); }
+int TOrvDaoTable::EditMode() const { return recordset_->get(member::kEditMode).asInt32(); }
 
 std::int32_t TOrvDaoTable::CurrentHandle() const {
-  const automation::Variant bookmark = recordset_->get("Bookmark");
+  const automation::Variant bookmark = recordset_->get(member::kBookmark);
   const ByteArray* bytes = bookmark.bytesIf();
   return bytes != nullptr ? HandleOfBytes(bytes->data(), bytes->size()) : 0;
 }
 
-void TOrvDaoTable::GotoHandle(std::int32_t handle) { recordset_->put("Bookmark", BytesOfHandle(handle)); }
+void TOrvDaoTable::GotoHandle(std::int32_t handle) { recordset_->put(member::kBookmark, BytesOfHandle(handle)); }
 
 void TOrvDaoTable::RecordBookmark(std::int32_t recordIndex, std::int32_t handle) {
   const auto found = std::find(bookmarkIndexes_.begin(), bookmarkIndexes_.end(), recordIndex);
@@ -84,8 +86,8 @@ void TOrvDaoTable::InternalFirst() {
   try {
     if (RecordsetEmpty()) return;
     // Before the first row: the framework then fetches forward.
-    recordset_->call("MoveFirst");
-    recordset_->call("MovePrevious");
+    recordset_->call(member::kMoveFirst);
+    recordset_->call(member::kMovePrevious);
   } catch (const std::exception&) {
     // An empty or vanished cursor simply has no first row.
   }
@@ -97,9 +99,9 @@ void TOrvDaoTable::InternalLast() {
     return;
   }
   // After the last row: the framework then fetches backwards onto it.
-  recordset_->call("MoveLast");
-  recordset_->call("MoveNext");
-  currentIndex_ = recordset_->get("RecordCount").asInt32();
+  recordset_->call(member::kMoveLast);
+  recordset_->call(member::kMoveNext);
+  currentIndex_ = recordset_->get(member::kRecordCount).asInt32();
 }
 
 TGetResult TOrvDaoTable::GetRecord(TRecordBuffer& buffer, TGetMode mode) {
@@ -116,7 +118,7 @@ TGetResult TOrvDaoTable::GetRecord(TRecordBuffer& buffer, TGetMode mode) {
       }
       break;
     case framework::gmNext:
-      if (!RecordsetEof()) recordset_->call("MoveNext");
+      if (!RecordsetEof()) recordset_->call(member::kMoveNext);
       if (RecordsetEof()) {
         result = framework::grEOF;
       } else {
@@ -125,7 +127,7 @@ TGetResult TOrvDaoTable::GetRecord(TRecordBuffer& buffer, TGetMode mode) {
       }
       break;
     case framework::gmPrior:
-      if (!RecordsetBof()) recordset_->call("MovePrevious");
+      if (!RecordsetBof()) recordset_->call(member::kMovePrevious);
       if (RecordsetBof()) {
         result = framework::grBOF;
       } else {
@@ -169,7 +171,7 @@ void TOrvDaoTable::InternalRefresh() {
   recount_ = true;
   // The engine keeps a row's values from the moment the cursor landed on
   // it; Move 0 reads the current row afresh before the window is re-read.
-  if (!RecordsetBof() && !RecordsetEof()) recordset_->call("Move", {0});
+  if (!RecordsetBof() && !RecordsetEof()) recordset_->call(member::kMove, {0});
 }
 
 // ---- Record number and count ----
@@ -178,7 +180,7 @@ int TOrvDaoTable::GetRecNo() {
   UpdateCursorPos();
   if (!useGetRecNo_ || !cursorOpen_) return -1;
   if (RecordsetBof()) return -1;
-  const std::int32_t position = recordset_->get("AbsolutePosition").asInt32();
+  const std::int32_t position = recordset_->get(member::kAbsolutePosition).asInt32();
   currentIndex_ = position;
   return position + 1;
 }
@@ -188,8 +190,8 @@ void TOrvDaoTable::SetRecNo(int value) {
   CursorPosChanged();
   DoBeforeScroll();
   currentIndex_ = value - 1;
-  recordset_->call("MoveFirst");
-  recordset_->call("Move", {value - 1});
+  recordset_->call(member::kMoveFirst);
+  recordset_->call(member::kMove, {value - 1});
   // "Record not found" when the cursor went past either end; the window
   // keeps the row shown before.
   Resync({.exact = true, .center = true});
@@ -197,7 +199,7 @@ void TOrvDaoTable::SetRecNo(int value) {
 }
 
 int TOrvDaoTable::GetRecordCount() {
-  if (tableType_ == kForwardOnly) return -1;
+  if (tableType_ == recordset_type::forwardOnly) return -1;
   if (useRecordCount_ && !recount_) {
     highestIndex_ = cachedCount_;
     return cachedCount_;
@@ -215,19 +217,19 @@ int TOrvDaoTable::GetRecordCount() {
   // row it stood on.
   std::int32_t standing = 0;
   if (activeHandle == 0 && bookmarkable_ && !RecordsetBof() && !RecordsetEof()) standing = CurrentHandle();
-  recordset_->call("MoveFirst");
-  recordset_->call("MoveLast");
-  const std::int32_t count = recordset_->get("RecordCount").asInt32();
+  recordset_->call(member::kMoveFirst);
+  recordset_->call(member::kMoveLast);
+  const std::int32_t count = recordset_->get(member::kRecordCount).asInt32();
   if (activeHandle != 0) {
     GotoHandle(activeHandle);
   } else if (standing != 0) {
     GotoHandle(standing);
   } else if (currentIndex_ == -1) {
-    recordset_->call("MoveFirst");
-    recordset_->call("MovePrevious");
+    recordset_->call(member::kMoveFirst);
+    recordset_->call(member::kMovePrevious);
   } else if (currentIndex_ < count) {
-    recordset_->call("MoveFirst");
-    recordset_->call("Move", {currentIndex_});
+    recordset_->call(member::kMoveFirst);
+    recordset_->call(member::kMove, {currentIndex_});
   }
   // The count walked the cursor; the framework must not trust its idea of
   // where it stands.
@@ -311,7 +313,7 @@ void TOrvDaoTable::ResynchronizeAfterChange() {
   try {
     // The engine keeps the values it read when the cursor landed; read the
     // row again, so that a row that has gone shows as gone.
-    recordset_->call("Move", {0});
+    recordset_->call(member::kMove, {0});
   } catch (const std::exception&) {
   }
   try {
@@ -327,11 +329,11 @@ void TOrvDaoTable::ResynchronizeAfterChange() {
   recount_ = true;
   InternalFirst();
   if (!RecordsetEmpty()) {
-    recordset_->call("MoveLast");
-    const std::int32_t count = recordset_->get("RecordCount").asInt32();
+    recordset_->call(member::kMoveLast);
+    const std::int32_t count = recordset_->get(member::kRecordCount).asInt32();
     if (remembered < count) {
-      recordset_->call("MoveFirst");
-      if (remembered > 0) recordset_->call("Move", {remembered});
+      recordset_->call(member::kMoveFirst);
+      if (remembered > 0) recordset_->call(member::kMove, {remembered});
       currentIndex_ = std::max(remembered, 0);
     } else {
       currentIndex_ = count - 1;

@@ -7,8 +7,11 @@
 #include "data/engine_text.h"
 #include "framework/DbErrors.h"
 #include "platform/big5/big5.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace data {
+
+using namespace dao;  // the engine's type library: member names and codes
 
 using framework::TField;
 using framework::TRecordBuffer;
@@ -16,9 +19,6 @@ using framework::TRecordBuffer;
 namespace {
 
 constexpr std::string_view SWriteReadOnly = "Cannot write to ReadOnly table!";
-constexpr int dbMemo = 12;
-constexpr int dbLongBinary = 11;
-constexpr int dbVarBinary = 17;
 
 bool IsMemo(int daoType) noexcept { return daoType == dbMemo; }
 bool IsBinaryBlob(int daoType) noexcept { return daoType == dbLongBinary || daoType == dbVarBinary; }
@@ -48,11 +48,11 @@ bool TOrvDaoTable::LoadRecord(TRecordBuffer& buffer) {
       const int daoType = fieldInfo_[i].daoType;
       if ((IsMemo(daoType) && !cacheMemos_) || (IsBinaryBlob(daoType) && !cacheBlobs_)) {
         // Only whether there is a value: its size, read without the value.
-        const std::int32_t size = fieldObjects_[i]->get("FieldSize").asInt32();
+        const std::int32_t size = fieldObjects_[i]->get(member::kFieldSize).asInt32();
         buffer.SetLoaded(i, size == 0 ? std::string() : std::to_string(size));
         continue;
       }
-      buffer.SetLoaded(i, BufferTextOf(fieldObjects_[i]->get("Value")));
+      buffer.SetLoaded(i, BufferTextOf(fieldObjects_[i]->get(member::kValue)));
     }
     return true;
   } catch (const std::exception&) {
@@ -131,7 +131,7 @@ std::string TOrvDaoTable::BlobText(const TField& field) {
       }
       if (standing != row) GotoHandle(row);
     }
-    const std::string text = BufferTextOf(fieldObjects_[index]->get("Value"));
+    const std::string text = BufferTextOf(fieldObjects_[index]->get(member::kValue));
     if (standing != row) {
       if (standing != 0) {
         GotoHandle(standing);

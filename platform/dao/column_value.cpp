@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "platform/automation/text_compare.h"
-#include "platform/dao/database_builder.h"
 #include "platform/dao/engine_error.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace dao {
 

@@ -163,18 +163,18 @@ const automation::DispatchTable& DaoDatabase::dispatchTable() const {
   using Self = DaoDatabase;
   static const automation::DispatchTable table =
       automation::DispatchTable::Builder<Self>()
-          .method("OpenRecordset", 1, 4,
+          .method(member::kOpenRecordset, 1, 4,
                   [](Self& self, const Arguments& arguments) { return self.openRecordset(arguments); })
-          .property("Name", [](Self& self) { return self.connection().path(); })
-          .property("Version", [](Self& self) {
+          .property(member::kName, [](Self& self) { return self.connection().path(); })
+          .property(member::kVersion, [](Self& self) {
             self.connection();
             return std::string(kFormatVersion);
           })
-          .property("CollatingOrder", [](Self& self) {
+          .property(member::kCollatingOrder, [](Self& self) {
             self.connection();
             return kCollatingOrder;
           })
-          .property("QueryTimeout",
+          .property(member::kQueryTimeout,
                     [](Self& self) {
                       self.connection();
                       return static_cast<std::int16_t>(self.state_->queryTimeout);
@@ -185,27 +185,27 @@ const automation::DispatchTable& DaoDatabase::dispatchTable() const {
                       if (seconds < 0 || seconds > 32767) raise(error::invalidArgument);
                       self.state_->queryTimeout = seconds;
                     })
-          .property("RecordsAffected", [](Self& self) {
+          .property(member::kRecordsAffected, [](Self& self) {
             self.connection();
             return 0;
           })
-          .property("Updatable", [](Self& self) { return !self.connection().isReadOnly(); })
-          .property("Connect", [](Self& self) {
+          .property(member::kUpdatable, [](Self& self) { return !self.connection().isReadOnly(); })
+          .property(member::kConnect, [](Self& self) {
             self.connection();
             return self.state_->connect;
           })
-          .property("TableDefs", [](Self& self) { return self.tableDefs(); })
-          .property("QueryDefs", [](Self& self) { return self.emptyCollection("QueryDefs"); })
-          .property("Containers", [](Self& self) { return self.emptyCollection("Containers"); })
-          .property("Relations", [](Self& self) { return self.emptyCollection("Relations"); })
-          .property("Recordsets", [](Self& self) { return self.recordsets(); })
-          .property("Properties", [](Self& self) { return self.properties(); })
-          .method("CreateQueryDef", 0, 2,
+          .property(member::kTableDefs, [](Self& self) { return self.tableDefs(); })
+          .property(member::kQueryDefs, [](Self& self) { return self.emptyCollection("QueryDefs"); })
+          .property(member::kContainers, [](Self& self) { return self.emptyCollection("Containers"); })
+          .property(member::kRelations, [](Self& self) { return self.emptyCollection("Relations"); })
+          .property(member::kRecordsets, [](Self& self) { return self.recordsets(); })
+          .property(member::kProperties, [](Self& self) { return self.properties(); })
+          .method(member::kCreateQueryDef, 0, 2,
                   [](Self& self, const Arguments&) {
                     self.connection();
                     raise(error::unsupportedOperation);
                   })
-          .method("Close", 0, 0,
+          .method(member::kClose, 0, 0,
                   [](Self& self, const Arguments&) {
                     self.connection();
                     self.close();

@@ -27,11 +27,11 @@ class DaoError final : public DaoObject {
   const automation::DispatchTable& dispatchTable() const override {
     static const automation::DispatchTable table =
         automation::DispatchTable::Builder<DaoError>()
-            .property("Number", [](DaoError& self) { return self.record_.number; })
-            .property("Source", [](DaoError& self) { return self.record_.source; })
-            .property("Description", [](DaoError& self) { return self.record_.description; })
-            .property("HelpFile", [](DaoError& self) { return self.record_.helpFile; })
-            .property("HelpContext", [](DaoError& self) { return self.record_.helpContext; })
+            .property(member::kNumber, [](DaoError& self) { return self.record_.number; })
+            .property(member::kSource, [](DaoError& self) { return self.record_.source; })
+            .property(member::kDescription, [](DaoError& self) { return self.record_.description; })
+            .property(member::kHelpFile, [](DaoError& self) { return self.record_.helpFile; })
+            .property(member::kHelpContext, [](DaoError& self) { return self.record_.helpContext; })
             .build();
     return table;
   }
@@ -160,37 +160,37 @@ const automation::DispatchTable& DaoEngine::dispatchTable() const {
   using Self = DaoEngine;
   static const automation::DispatchTable table =
       automation::DispatchTable::Builder<Self>()
-          .property("Version", [](Self&) { return std::string(kEngineVersion); })
-          .property("SystemDB", [](Self& self) { return self.settings_->systemDb; },
+          .property(member::kVersion, [](Self&) { return std::string(kEngineVersion); })
+          .property(member::kSystemDB, [](Self& self) { return self.settings_->systemDb; },
                     [](Self& self, const Variant& value) { self.settings_->systemDb = value.asText(); })
-          .property("DefaultUser", [](Self& self) { return self.settings_->defaultUser; },
+          .property(member::kDefaultUser, [](Self& self) { return self.settings_->defaultUser; },
                     [](Self& self, const Variant& value) { self.settings_->defaultUser = value.asText(); })
-          .property("DefaultPassword", [](Self&) { return std::string(); },
+          .property(member::kDefaultPassword, [](Self&) { return std::string(); },
                     [](Self& self, const Variant& value) { self.settings_->defaultPassword = value.asText(); })
-          .property("DefaultType", [](Self& self) { return self.settings_->defaultType; },
+          .property(member::kDefaultType, [](Self& self) { return self.settings_->defaultType; },
                     [](Self& self, const Variant& value) {
                       const std::int32_t type = value.asInt32();
                       if (type != 1 && type != 2) raise(error::invalidArgument);
                       self.settings_->defaultType = type;
                     })
-          .property("LoginTimeout", [](Self& self) { return static_cast<std::int16_t>(self.settings_->loginTimeout); },
+          .property(member::kLoginTimeout, [](Self& self) { return static_cast<std::int16_t>(self.settings_->loginTimeout); },
                     [](Self& self, const Variant& value) { self.settings_->loginTimeout = value.asInt32(); })
-          .property("IniPath", [](Self& self) { return self.iniPath_; },
+          .property(member::kIniPath, [](Self& self) { return self.iniPath_; },
                     [](Self& self, const Variant& value) { self.iniPath_ = value.asText(); })
-          .property("LockTimeout", [](Self& self) { return self.settings_->lockTimeoutMilliseconds; },
+          .property(member::kLockTimeout, [](Self& self) { return self.settings_->lockTimeoutMilliseconds; },
                     [](Self& self, const Variant& value) {
                       const std::int32_t milliseconds = value.asInt32();
                       if (milliseconds < 0) raise(error::invalidArgument);
                       self.settings_->lockTimeoutMilliseconds = milliseconds;
                     })
-          .method("CreateWorkspace", 3, 4,
+          .method(member::kCreateWorkspace, 3, 4,
                   [](Self& self, const Arguments& arguments) { return self.createWorkspace(arguments); })
-          .property("Workspaces", [](Self& self) { return self.workspaces(); })
-          .method("OpenDatabase", 1, 4,
+          .property(member::kWorkspaces, [](Self& self) { return self.workspaces(); })
+          .method(member::kOpenDatabase, 1, 4,
                   [](Self& self, const Arguments& arguments) { return self.workspaces_->defaultWorkspace()->openDatabase(arguments); })
-          .method("Idle", 0, 1, [](Self&, const Arguments& arguments) { (void)integerArgument(arguments, 0, 0); })
-          .property("Errors", [](Self& self) { return self.errors(); })
-          .property("Properties", [](Self& self) { return self.properties(); })
+          .method(member::kIdle, 0, 1, [](Self&, const Arguments& arguments) { (void)integerArgument(arguments, 0, 0); })
+          .property(member::kErrors, [](Self& self) { return self.errors(); })
+          .property(member::kProperties, [](Self& self) { return self.properties(); })
           .build();
   return table;
 }

@@ -57,20 +57,20 @@ std::shared_ptr<DaoCollection> DaoField::properties() {
 const automation::DispatchTable& DaoField::dispatchTable() const {
   static const automation::DispatchTable table =
       automation::DispatchTable::Builder<DaoField>()
-          .property("Value", [](DaoField& self) { return self.value(); },
+          .property(member::kValue, [](DaoField& self) { return self.value(); },
                     [](DaoField& self, const Variant& value) { self.setValue(value); })
-          .property("Name", [](DaoField& self) { return self.column().name; })
-          .property("Type", [](DaoField& self) { return self.column().daoType; })
-          .property("Size", [](DaoField& self) { return self.column().size; })
-          .property("Attributes", [](DaoField& self) { return self.attributes(); })
-          .property("Required", [](DaoField& self) { return self.column().required; })
-          .property("DefaultValue", [](DaoField& self) { return self.column().defaultValue; })
-          .property("FieldSize", [](DaoField& self) { return self.fieldSize(); })
-          .property("OrdinalPosition", [](DaoField& self) { return static_cast<int>(self.column_); })
-          .property("SourceTable", [](DaoField& self) { return self.state_->cursor().table().name; })
-          .property("SourceField", [](DaoField& self) { return self.column().name; })
-          .property("AllowZeroLength", [](DaoField& self) { return self.column().isText(); })
-          .property("Properties", [](DaoField& self) { return self.properties(); })
+          .property(member::kName, [](DaoField& self) { return self.column().name; })
+          .property(member::kType, [](DaoField& self) { return self.column().daoType; })
+          .property(member::kSize, [](DaoField& self) { return self.column().size; })
+          .property(member::kAttributes, [](DaoField& self) { return self.attributes(); })
+          .property(member::kRequired, [](DaoField& self) { return self.column().required; })
+          .property(member::kDefaultValue, [](DaoField& self) { return self.column().defaultValue; })
+          .property(member::kFieldSize, [](DaoField& self) { return self.fieldSize(); })
+          .property(member::kOrdinalPosition, [](DaoField& self) { return static_cast<int>(self.column_); })
+          .property(member::kSourceTable, [](DaoField& self) { return self.state_->cursor().table().name; })
+          .property(member::kSourceField, [](DaoField& self) { return self.column().name; })
+          .property(member::kAllowZeroLength, [](DaoField& self) { return self.column().isText(); })
+          .property(member::kProperties, [](DaoField& self) { return self.properties(); })
           .build();
   return table;
 }

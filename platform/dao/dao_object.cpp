@@ -47,18 +47,18 @@ ObjectRef DaoCollection::item(const Variant& key) {
 const automation::DispatchTable& DaoCollection::dispatchTable() const {
   static const automation::DispatchTable table =
       automation::DispatchTable::Builder<DaoCollection>()
-          .property("Count", [](DaoCollection& self) { return static_cast<int>(self.access_.count()); })
-          .method("Item", 1, 1, [](DaoCollection& self, const Arguments& arguments) { return self.item(arguments[0]); })
-          .method("Refresh", 0, 0,
+          .property(member::kCount, [](DaoCollection& self) { return static_cast<int>(self.access_.count()); })
+          .method(member::kItem, 1, 1, [](DaoCollection& self, const Arguments& arguments) { return self.item(arguments[0]); })
+          .method(member::kRefresh, 0, 0,
                   [](DaoCollection& self, const Arguments&) {
                     if (self.access_.refresh) self.access_.refresh();
                   })
-          .method("Append", 1, 1,
+          .method(member::kAppend, 1, 1,
                   [](DaoCollection& self, const Arguments& arguments) {
                     if (!self.access_.append) raise(error::unsupportedOperation);
                     self.access_.append(arguments[0].asObject());
                   })
-          .method("Delete", 1, 1,
+          .method(member::kDelete, 1, 1,
                   [](DaoCollection& self, const Arguments& arguments) {
                     if (!self.access_.remove) raise(error::unsupportedOperation);
                     self.access_.remove(arguments[0].asText());
@@ -73,9 +73,9 @@ DaoProperty::DaoProperty(std::shared_ptr<ErrorLog> errors, std::string name, std
 const automation::DispatchTable& DaoProperty::dispatchTable() const {
   static const automation::DispatchTable table =
       automation::DispatchTable::Builder<DaoProperty>()
-          .property("Name", [](DaoProperty& self) { return self.name_; })
-          .property("Value", [](DaoProperty& self) { return self.value_(); })
-          .property("Type",
+          .property(member::kName, [](DaoProperty& self) { return self.name_; })
+          .property(member::kValue, [](DaoProperty& self) { return self.value_(); })
+          .property(member::kType,
                     [](DaoProperty& self) {
                       // DAO's type code of the value: Boolean 1, Integer 3, Long 4, Text 10.
                       switch (self.value_().type()) {
@@ -86,7 +86,7 @@ const automation::DispatchTable& DaoProperty::dispatchTable() const {
                         default: return 10;
                       }
                     })
-          .property("Inherited", [](DaoProperty&) { return false; })
+          .property(member::kInherited, [](DaoProperty&) { return false; })
           .build();
   return table;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/automation/automation_object.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace dao {
 

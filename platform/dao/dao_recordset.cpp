@@ -70,26 +70,26 @@ const automation::DispatchTable& DaoRecordset::dispatchTable() const {
   using Self = DaoRecordset;
   static const automation::DispatchTable table =
       automation::DispatchTable::Builder<Self>()
-          .property("BOF", [](Self& self) { return self.cursor().isBof(); })
-          .property("EOF", [](Self& self) { return self.cursor().isEof(); })
-          .method("MoveFirst", 0, 0, [](Self& self, const Arguments&) { self.cursor().moveFirst(); })
-          .method("MoveLast", 0, 1, [](Self& self, const Arguments&) { self.cursor().moveLast(); })
-          .method("MoveNext", 0, 0, [](Self& self, const Arguments&) { self.cursor().moveNext(); })
-          .method("MovePrevious", 0, 0, [](Self& self, const Arguments&) { self.cursor().movePrevious(); })
-          .method("Move", 1, 2, [](Self& self, const Arguments& arguments) { self.move(arguments); })
-          .property("AbsolutePosition", [](Self& self) { return self.cursor().absolutePosition(); },
+          .property(member::kBOF, [](Self& self) { return self.cursor().isBof(); })
+          .property(member::kEOF, [](Self& self) { return self.cursor().isEof(); })
+          .method(member::kMoveFirst, 0, 0, [](Self& self, const Arguments&) { self.cursor().moveFirst(); })
+          .method(member::kMoveLast, 0, 1, [](Self& self, const Arguments&) { self.cursor().moveLast(); })
+          .method(member::kMoveNext, 0, 0, [](Self& self, const Arguments&) { self.cursor().moveNext(); })
+          .method(member::kMovePrevious, 0, 0, [](Self& self, const Arguments&) { self.cursor().movePrevious(); })
+          .method(member::kMove, 1, 2, [](Self& self, const Arguments& arguments) { self.move(arguments); })
+          .property(member::kAbsolutePosition, [](Self& self) { return self.cursor().absolutePosition(); },
                     [](Self& self, const Variant& value) { self.cursor().setAbsolutePosition(value.asInt32()); })
-          .property("RecordCount", [](Self& self) { return self.cursor().recordCount(); })
-          .property("Bookmark", [](Self& self) { return self.cursor().bookmark(); },
+          .property(member::kRecordCount, [](Self& self) { return self.cursor().recordCount(); })
+          .property(member::kBookmark, [](Self& self) { return self.cursor().bookmark(); },
                     [](Self& self, const Variant& value) { self.cursor().gotoBookmark(value.asBytes()); })
-          .property("Bookmarkable", [](Self& self) {
+          .property(member::kBookmarkable, [](Self& self) {
             self.cursor();
             return true;
           })
-          .property("Updatable", [](Self& self) { return self.cursor().isUpdatable(); })
-          .property("LastModified", [](Self& self) { return self.cursor().lastModified(); })
-          .property("EditMode", [](Self& self) { return static_cast<int>(self.cursor().editMode()); })
-          .property("LockEdits",
+          .property(member::kUpdatable, [](Self& self) { return self.cursor().isUpdatable(); })
+          .property(member::kLastModified, [](Self& self) { return self.cursor().lastModified(); })
+          .property(member::kEditMode, [](Self& self) { return static_cast<int>(self.cursor().editMode()); })
+          .property(member::kLockEdits,
                     [](Self& self) {
                       self.cursor();
                       return false;
@@ -99,28 +99,28 @@ const automation::DispatchTable& DaoRecordset::dispatchTable() const {
                       // Rows are locked only while Update runs (optimistic locking).
                       if (value.asBoolean()) raise(error::unsupportedOperation);
                     })
-          .method("Edit", 0, 0, [](Self& self, const Arguments&) { self.cursor().edit(); })
-          .method("AddNew", 0, 0, [](Self& self, const Arguments&) { self.cursor().addNew(); })
-          .method("Update", 0, 2, [](Self& self, const Arguments&) { self.cursor().update(); })
-          .method("CancelUpdate", 0, 1, [](Self& self, const Arguments&) { self.cursor().cancelUpdate(); })
-          .method("Delete", 0, 0, [](Self& self, const Arguments&) { self.cursor().deleteCurrent(); })
-          .method("Clone", 0, 0, [](Self& self, const Arguments&) { return self.clone(); })
-          .method("FindFirst", 1, 1,
+          .method(member::kEdit, 0, 0, [](Self& self, const Arguments&) { self.cursor().edit(); })
+          .method(member::kAddNew, 0, 0, [](Self& self, const Arguments&) { self.cursor().addNew(); })
+          .method(member::kUpdate, 0, 2, [](Self& self, const Arguments&) { self.cursor().update(); })
+          .method(member::kCancelUpdate, 0, 1, [](Self& self, const Arguments&) { self.cursor().cancelUpdate(); })
+          .method(member::kDelete, 0, 0, [](Self& self, const Arguments&) { self.cursor().deleteCurrent(); })
+          .method(member::kClone, 0, 0, [](Self& self, const Arguments&) { return self.clone(); })
+          .method(member::kFindFirst, 1, 1,
                   [](Self& self, const Arguments& arguments) {
                     self.state_->noMatch = !self.cursor().findFirst(arguments[0].asText());
                   })
-          .property("NoMatch", [](Self& self) {
+          .property(member::kNoMatch, [](Self& self) {
             self.cursor();
             return self.state_->noMatch;
           })
-          .property("Fields", [](Self& self) { return self.fields(); })
-          .property("Name", [](Self& self) { return self.cursor().table().name; })
-          .property("Type", [](Self& self) {
+          .property(member::kFields, [](Self& self) { return self.fields(); })
+          .property(member::kName, [](Self& self) { return self.cursor().table().name; })
+          .property(member::kType, [](Self& self) {
             self.cursor();
             return self.type_;
           })
-          .property("Properties", [](Self& self) { return self.properties(); })
-          .method("Close", 0, 0, [](Self& self, const Arguments&) {
+          .property(member::kProperties, [](Self& self) { return self.properties(); })
+          .method(member::kClose, 0, 0, [](Self& self, const Arguments&) {
             self.cursor();
             self.close();
           })

@@ -25,15 +25,6 @@
 
 namespace dao {
 
-// DAO's recordset type codes.
-namespace recordset_type {
-constexpr int table = 1;
-constexpr int dynaset = 2;
-constexpr int snapshot = 4;
-constexpr int forwardOnly = 8;
-constexpr int dynamic = 16;
-}  // namespace recordset_type
-
 struct RecordsetState {
   std::unique_ptr<Dynaset> dynaset;
   bool closed = false;

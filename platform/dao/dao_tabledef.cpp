@@ -23,14 +23,14 @@ class DaoFieldDef final : public DaoObject {
   const automation::DispatchTable& dispatchTable() const override {
     static const automation::DispatchTable table =
         automation::DispatchTable::Builder<DaoFieldDef>()
-            .property("Name", [](DaoFieldDef& self) { return self.column_.name; })
-            .property("Type", [](DaoFieldDef& self) { return self.column_.daoType; })
-            .property("Size", [](DaoFieldDef& self) { return self.column_.size; })
-            .property("Attributes", [](DaoFieldDef& self) { return self.attributes(); })
-            .property("Required", [](DaoFieldDef& self) { return self.column_.required; })
-            .property("DefaultValue", [](DaoFieldDef& self) { return self.column_.defaultValue; })
-            .property("OrdinalPosition", [](DaoFieldDef& self) { return static_cast<int>(self.ordinal_); })
-            .property("Properties", [](DaoFieldDef& self) { return self.properties(); })
+            .property(member::kName, [](DaoFieldDef& self) { return self.column_.name; })
+            .property(member::kType, [](DaoFieldDef& self) { return self.column_.daoType; })
+            .property(member::kSize, [](DaoFieldDef& self) { return self.column_.size; })
+            .property(member::kAttributes, [](DaoFieldDef& self) { return self.attributes(); })
+            .property(member::kRequired, [](DaoFieldDef& self) { return self.column_.required; })
+            .property(member::kDefaultValue, [](DaoFieldDef& self) { return self.column_.defaultValue; })
+            .property(member::kOrdinalPosition, [](DaoFieldDef& self) { return static_cast<int>(self.ordinal_); })
+            .property(member::kProperties, [](DaoFieldDef& self) { return self.properties(); })
             .build();
     return table;
   }
@@ -76,12 +76,12 @@ class DaoTableDef final : public DaoObject {
   const automation::DispatchTable& dispatchTable() const override {
     static const automation::DispatchTable table =
         automation::DispatchTable::Builder<DaoTableDef>()
-            .property("Name", [](DaoTableDef& self) { return self.name_; })
-            .property("Attributes", [](DaoTableDef& self) { return self.attributes_; })
-            .property("RecordCount", [](DaoTableDef& self) { return self.recordCount(); })
-            .property("Fields", [](DaoTableDef& self) { return self.fields(); })
-            .property("Indexes", [](DaoTableDef& self) { return makeEmptyCollection("Indexes", self.errorLog()); })
-            .property("Properties", [](DaoTableDef& self) { return self.properties(); })
+            .property(member::kName, [](DaoTableDef& self) { return self.name_; })
+            .property(member::kAttributes, [](DaoTableDef& self) { return self.attributes_; })
+            .property(member::kRecordCount, [](DaoTableDef& self) { return self.recordCount(); })
+            .property(member::kFields, [](DaoTableDef& self) { return self.fields(); })
+            .property(member::kIndexes, [](DaoTableDef& self) { return makeEmptyCollection("Indexes", self.errorLog()); })
+            .property(member::kProperties, [](DaoTableDef& self) { return self.properties(); })
             .build();
     return table;
   }

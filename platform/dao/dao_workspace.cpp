@@ -25,7 +25,7 @@ class DaoNamedEntry final : public DaoObject {
  protected:
   const automation::DispatchTable& dispatchTable() const override {
     static const automation::DispatchTable table = automation::DispatchTable::Builder<DaoNamedEntry>()
-                                                       .property("Name", [](DaoNamedEntry& self) { return self.name_; })
+                                                       .property(member::kName, [](DaoNamedEntry& self) { return self.name_; })
                                                        .build();
     return table;
   }
@@ -137,30 +137,30 @@ const automation::DispatchTable& DaoWorkspace::dispatchTable() const {
   using Self = DaoWorkspace;
   static const automation::DispatchTable table =
       automation::DispatchTable::Builder<Self>()
-          .method("OpenDatabase", 1, 4,
+          .method(member::kOpenDatabase, 1, 4,
                   [](Self& self, const Arguments& arguments) { return self.openDatabase(arguments); })
-          .property("Name", [](Self& self) {
+          .property(member::kName, [](Self& self) {
             self.requireOpen();
             return self.name_;
           })
-          .property("UserName", [](Self& self) {
+          .property(member::kUserName, [](Self& self) {
             self.requireOpen();
             return self.userName_;
           })
-          .property("Type", [](Self& self) {
+          .property(member::kType, [](Self& self) {
             self.requireOpen();
             return 2;
           })
-          .method("Close", 0, 0,
+          .method(member::kClose, 0, 0,
                   [](Self& self, const Arguments&) {
                     self.requireOpen();
                     self.close();
                   })
-          .property("Databases", [](Self& self) { return self.databases(); })
-          .property("Users", [](Self& self) { return self.namedList("Users", {self.userName_}); })
-          .property("Groups", [](Self& self) { return self.namedList("Groups", {"Admins", "Users"}); })
-          .property("Properties", [](Self& self) { return self.properties(); })
-          .property("DefaultCursorDriver",
+          .property(member::kDatabases, [](Self& self) { return self.databases(); })
+          .property(member::kUsers, [](Self& self) { return self.namedList("Users", {self.userName_}); })
+          .property(member::kGroups, [](Self& self) { return self.namedList("Groups", {"Admins", "Users"}); })
+          .property(member::kProperties, [](Self& self) { return self.properties(); })
+          .property(member::kDefaultCursorDriver,
                     [](Self& self) -> int {
                       self.requireOpen();
                       raise(error::unsupportedOperation);

@@ -1,7 +1,6 @@
 #include "platform/dao/table_schema.h"
 
 #include "platform/automation/text_compare.h"
-#include "platform/dao/database_builder.h"
 #include "platform/dao/engine_error.h"
 #include "platform/dao/file_format.h"
 

@@ -10,20 +10,9 @@
 #include <vector>
 
 #include "platform/dao/sqlite_handle.h"
+#include "platform/dao/typelib/dao_typelib.h"
 
 namespace dao {
-
-// DAO's TableDef attribute of system tables (dbSystemObject).
-constexpr std::int32_t kSystemTableAttributes = static_cast<std::int32_t>(0x80000002u);
-
-// DAO field attribute bits, as Field.Attributes reports them.
-namespace field_attribute {
-constexpr std::int32_t fixed = 1;
-constexpr std::int32_t variable = 2;
-constexpr std::int32_t autoIncrement = 16;
-constexpr std::int32_t updatable = 32;
-constexpr std::int32_t system = 8192;
-}  // namespace field_attribute
 
 struct ColumnSchema {
   std::string name;

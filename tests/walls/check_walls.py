@@ -38,7 +38,7 @@ RULES = {
     "classify": ["schema", "framework", "platform/big5", "platform/sysutils"],
     "export": ["schema", "framework", "platform/big5", "platform/sysutils"],
     # The data layer reaches the engine through the automation layer only.
-    "data": ["framework", "platform/automation", "platform/big5", "platform/sysutils"],
+    "data": ["framework", "platform/automation", "platform/dao/typelib", "platform/big5", "platform/sysutils"],
     "app/controls": ["framework", "platform/gui", "platform/big5", "platform/sysutils"],
     "app/reference": ["platform/gui", "platform/big5", "platform/sysutils"],
     "app/search": ["schema", "framework", "platform/gui", "platform/big5", "platform/sysutils"],

@@ -5,6 +5,7 @@
 #include "data/TOrvDaoDatabase.h"
 #include "framework/DbErrors.h"
 #include "platform/big5/big5.h"
+#include "platform/big5/letter_case.h"
 
 namespace data {
 
@@ -22,18 +23,6 @@ void ForEachCharacter(std::string_view text, Each each) {
     each(text.substr(i, width));
     i += width;
   }
-}
-
-std::string LowerCase(std::string_view text) {
-  std::string lowered;
-  ForEachCharacter(text, [&](std::string_view c) {
-    if (c.size() == 1 && c[0] >= 'A' && c[0] <= 'Z') {
-      lowered += static_cast<char>(c[0] - 'A' + 'a');
-    } else {
-      lowered += c;
-    }
-  });
-  return lowered;
 }
 
 // The wildcard and list characters of the engine's LIKE, put in brackets
@@ -62,7 +51,7 @@ std::string DoubledQuotes(std::string_view text) {
 }
 
 std::string StringComparison(std::string value, framework::TLocateOptions options) {
-  if (options.caseInsensitive) value = LowerCase(value);
+  if (options.caseInsensitive) value = big5::lowerAsciiLetters(value);
   if (options.partialKey) value = Literal(value);
   value = DoubledQuotes(value);
   if (options.partialKey && options.caseInsensitive) return " LIKE LCASE(\"" + value + "*\")";

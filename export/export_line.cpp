@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/big5/big5.h"
+#include "platform/big5/letter_case.h"
 
 namespace exporting {
 namespace {
@@ -20,14 +21,6 @@ const std::array<std::string, 6> kFill{
     std::string(F) + std::string(F),
     std::string(F) + std::string(H),
 };
-
-// Only the bytes A-Z are lowered: a Big5 trail byte in that range belongs to
-// a Chinese character and must not be touched, but CJ_Code holds key letters.
-std::string lowerAsciiLetters(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
 
 }  // namespace
 
@@ -61,7 +54,7 @@ std::optional<std::string> buildExportText(const ExportRecord& r, bool withTitle
   line += F;
   line += r.Gai_Nian_Hex + r.Gai_Nian;
   line += F;
-  line += lowerAsciiLetters(r.CJ_Code);
+  line += big5::lowerAsciiLetters(r.CJ_Code);  // key letters; a Chinese character stays as it is
   line += kFill[codeLength];
   line += r.CJ_Input;
   return line;

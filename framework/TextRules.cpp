@@ -4,13 +4,11 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/big5/big5.h"
+#include "platform/big5/letter_case.h"
 
 namespace framework {
 
 namespace {
-
-char FoldAscii(char c) noexcept { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string_view TrimBlanks(std::string_view text) noexcept {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -20,18 +18,7 @@ std::string_view TrimBlanks(std::string_view text) noexcept {
 
 }  // namespace
 
-bool SameName(std::string_view a, std::string_view b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (big5::isLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      ++i;
-      continue;
-    }
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
-}
+bool SameName(std::string_view a, std::string_view b) noexcept { return big5::sameName(a, b); }
 
 std::optional<long long> ParseInteger(std::string_view text) noexcept {
   text = TrimBlanks(text);

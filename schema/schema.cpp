@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 
+#include "platform/big5/letter_case.h"
+
 namespace schema {
 namespace {
 
@@ -108,17 +110,9 @@ constexpr std::array<TableDefinition, 6> kTables{{
     {tables::GN, kGN},
 }};
 
-char lowerAscii(char c) noexcept {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
-bool sameName(std::string_view a, std::string_view b) noexcept {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
+bool sameName(std::string_view a, std::string_view b) noexcept { return big5::sameName(a, b); }
 
 const FieldDefinition* TableDefinition::findField(std::string_view fieldName) const noexcept {
   for (const auto& field : fields)

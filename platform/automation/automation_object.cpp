@@ -29,7 +29,7 @@ const Variant& argumentOrEmpty(const Arguments& arguments, std::size_t index) {
 
 DispatchTable::DispatchTable(std::vector<MemberEntry> members) : members_(std::move(members)) {
   std::sort(members_.begin(), members_.end(), [](const MemberEntry& a, const MemberEntry& b) {
-    return compareIgnoringCase(a.name, b.name) < 0;
+    return compareIgnoringAsciiCase(a.name, b.name) < 0;
   });
   std::size_t size = 8;
   while (size < members_.size() * 2) size *= 2;
@@ -54,7 +54,7 @@ const MemberEntry* DispatchTable::find(std::string_view name) const noexcept {
   RecentLookup& slotForText =
       recent[(reinterpret_cast<std::uintptr_t>(name.data()) >> 2 ^ reinterpret_cast<std::uintptr_t>(this) >> 5) & 15];
   if (slotForText.table == this && slotForText.text == name.data() && slotForText.size == name.size() &&
-      equalsIgnoringCase(slotForText.entry->name, name)) {
+      equalsIgnoringAsciiCase(slotForText.entry->name, name)) {
     return slotForText.entry;
   }
   const MemberEntry* entry = findByHash(name);
@@ -66,7 +66,7 @@ const MemberEntry* DispatchTable::findByHash(std::string_view name) const noexce
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t slot = nameHash(name) & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
     const MemberEntry& entry = members_[slots_[slot] - 1];
-    if (equalsIgnoringCase(entry.name, name)) return &entry;
+    if (equalsIgnoringAsciiCase(entry.name, name)) return &entry;
   }
   return nullptr;
 }

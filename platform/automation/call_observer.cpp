@@ -57,8 +57,8 @@ void CallRecorder::onCall(const AutomationCall& call) {
 
 std::size_t CallRecorder::count(std::string_view member, std::string_view objectType) const {
   return static_cast<std::size_t>(std::count_if(calls_.begin(), calls_.end(), [&](const RecordedCall& call) {
-    return equalsIgnoringCase(call.member, member) &&
-           (objectType.empty() || equalsIgnoringCase(call.objectType, objectType));
+    return equalsIgnoringAsciiCase(call.member, member) &&
+           (objectType.empty() || equalsIgnoringAsciiCase(call.objectType, objectType));
   }));
 }
 

@@ -10,7 +10,7 @@ namespace automation {
 namespace {
 
 struct NameLess {
-  bool operator()(const std::string& a, const std::string& b) const noexcept { return compareIgnoringCase(a, b) < 0; }
+  bool operator()(const std::string& a, const std::string& b) const noexcept { return compareIgnoringAsciiCase(a, b) < 0; }
 };
 
 struct RegistryKey {

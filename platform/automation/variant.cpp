@@ -197,8 +197,8 @@ bool Variant::asBoolean() const {
   if (const auto* flag = std::get_if<bool>(&value_)) return *flag;
   if (const auto* text = std::get_if<std::string>(&value_)) {
     const std::string_view trimmed = trimBlanks(*text);
-    if (equalsIgnoringCase(trimmed, "True")) return true;
-    if (equalsIgnoringCase(trimmed, "False")) return false;
+    if (equalsIgnoringAsciiCase(trimmed, "True")) return true;
+    if (equalsIgnoringAsciiCase(trimmed, "False")) return false;
   }
   return numericValue(VariantType::Boolean) != 0;
 }

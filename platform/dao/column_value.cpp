@@ -197,7 +197,7 @@ void bindStoredValue(SqliteStatement& statement, int index, const Variant& store
 
 Variant defaultValueOf(const ColumnSchema& column) {
   const std::string_view text = column.defaultValue;
-  if (text.empty() || automation::equalsIgnoringCase(text, "Null") || column.autoIncrement) return Variant::null();
+  if (text.empty() || automation::equalsIgnoringAsciiCase(text, "Null") || column.autoIncrement) return Variant::null();
   try {
     if (column.daoType == dbDate) {
       if (text.size() >= 2 && text.front() == '#' && text.back() == '#') {
@@ -206,8 +206,8 @@ Variant defaultValueOf(const ColumnSchema& column) {
       return Variant::null();
     }
     if (column.daoType == dbBoolean) {
-      if (automation::equalsIgnoringCase(text, "Yes") || automation::equalsIgnoringCase(text, "True")) return Variant(true);
-      if (automation::equalsIgnoringCase(text, "No") || automation::equalsIgnoringCase(text, "False")) return Variant(false);
+      if (automation::equalsIgnoringAsciiCase(text, "Yes") || automation::equalsIgnoringAsciiCase(text, "True")) return Variant(true);
+      if (automation::equalsIgnoringAsciiCase(text, "No") || automation::equalsIgnoringAsciiCase(text, "False")) return Variant(false);
     }
     return toStoredValue(Variant(unquoteDefault(text)), column);
   } catch (const EngineError&) {

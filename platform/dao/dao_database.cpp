@@ -117,7 +117,7 @@ std::shared_ptr<DaoCollection> DaoDatabase::tableDefs() {
     access.find = [state, ensureRead](std::string_view name) -> std::optional<std::size_t> {
       ensureRead();
       for (std::size_t i = 0; i < state->tableDefs.size(); ++i) {
-        if (automation::equalsIgnoringCase(state->tableDefs[i]->get("Name").asText(), name)) return i;
+        if (automation::equalsIgnoringAsciiCase(state->tableDefs[i]->get("Name").asText(), name)) return i;
       }
       return std::nullopt;
     };

@@ -71,7 +71,7 @@ struct WorkspaceList {
     auto workspace = std::dynamic_pointer_cast<DaoWorkspace>(object);
     if (!workspace || workspace->isClosed()) raise(error::invalidArgument);
     for (const auto& existing : open()) {
-      if (existing == workspace || automation::equalsIgnoringCase(existing->name(), workspace->name())) {
+      if (existing == workspace || automation::equalsIgnoringAsciiCase(existing->name(), workspace->name())) {
         raise(error::duplicateName);
       }
     }
@@ -81,7 +81,7 @@ struct WorkspaceList {
   std::optional<std::size_t> find(std::string_view name) {
     const auto& list = open();
     for (std::size_t i = 0; i < list.size(); ++i) {
-      if (automation::equalsIgnoringCase(list[i]->name(), name)) return i;
+      if (automation::equalsIgnoringAsciiCase(list[i]->name(), name)) return i;
     }
     return std::nullopt;
   }
@@ -112,7 +112,7 @@ class DaoEngine final : public DaoObject {
     const std::int32_t type = integerArgument(arguments, 3, settings_->defaultType);
     if (type == 1) raise(error::unsupportedOperation);
     if (type != 2) raise(error::invalidArgument);
-    if (!automation::equalsIgnoringCase(user, "admin") || !password.empty()) raise(error::invalidAccount);
+    if (!automation::equalsIgnoringAsciiCase(user, "admin") || !password.empty()) raise(error::invalidAccount);
     return std::make_shared<DaoWorkspace>(errorLog(), settings_, name, user);
   }
 

@@ -102,7 +102,7 @@ std::shared_ptr<DaoCollection> makeProperties(const std::shared_ptr<ErrorLog>& e
   access.find = [list](std::string_view name) -> std::optional<std::size_t> {
     const PropertyList entries = list();
     for (std::size_t i = 0; i < entries.size(); ++i) {
-      if (automation::equalsIgnoringCase(entries[i].first, name)) return i;
+      if (automation::equalsIgnoringAsciiCase(entries[i].first, name)) return i;
     }
     return std::nullopt;
   };

@@ -39,7 +39,7 @@ class DaoNamedEntry final : public DaoObject {
 // engine's own files have none.
 void checkConnectString(const std::string& connect) {
   const std::string format = connect.substr(0, connect.find(';'));
-  if (!format.empty() && !automation::equalsIgnoringCase(format, "MS Access")) raise(error::noInstallableFormat);
+  if (!format.empty() && !automation::equalsIgnoringAsciiCase(format, "MS Access")) raise(error::noInstallableFormat);
 }
 
 }  // namespace
@@ -111,7 +111,7 @@ std::shared_ptr<DaoCollection> DaoWorkspace::namedList(std::string typeName, std
   access.item = [entries](std::size_t index) { return (*entries)[index]; };
   access.find = [names](std::string_view name) -> std::optional<std::size_t> {
     for (std::size_t i = 0; i < names.size(); ++i) {
-      if (automation::equalsIgnoringCase(names[i], name)) return i;
+      if (automation::equalsIgnoringAsciiCase(names[i], name)) return i;
     }
     return std::nullopt;
   };

@@ -57,7 +57,7 @@ void validateTable(SqliteConnection& sql, const TableDefinition& table) {
     if (column.name.empty()) refuseDefinition("A field of table '" + table.name + "' has no name.");
     if (isReservedName(column.name)) refuseDefinition("The field name '" + column.name + "' is reserved by the engine.");
     for (std::size_t j = 0; j < i; ++j) {
-      if (automation::equalsIgnoringCase(table.columns[j].name, column.name)) raise(error::duplicateFieldName, column.name);
+      if (automation::equalsIgnoringAsciiCase(table.columns[j].name, column.name)) raise(error::duplicateFieldName, column.name);
     }
     if (!isSupportedColumnType(column.type)) raise(error::invalidFieldType);
     if (column.autoIncrement && (column.type != dbLong || ++autoIncrementColumns > 1)) raise(error::invalidFieldType);

@@ -44,7 +44,7 @@ CompiledSearch compileSearch(const TableSchema& table, std::string_view criteria
     std::optional<std::size_t> column = table.findColumn(name);
     if (!column) {
       const auto dot = name.rfind('.');
-      if (dot != std::string::npos && automation::equalsIgnoringCase(std::string_view(name).substr(0, dot), table.name)) {
+      if (dot != std::string::npos && automation::equalsIgnoringAsciiCase(std::string_view(name).substr(0, dot), table.name)) {
         column = table.findColumn(std::string_view(name).substr(dot + 1));
       }
     }

@@ -39,7 +39,7 @@ FileKind probeFile(const std::string& path) {
 
 bool isReservedName(std::string_view name) {
   const auto startsWith = [&](std::string_view prefix) {
-    return name.size() >= prefix.size() && automation::equalsIgnoringCase(name.substr(0, prefix.size()), prefix);
+    return name.size() >= prefix.size() && automation::equalsIgnoringAsciiCase(name.substr(0, prefix.size()), prefix);
   };
   return startsWith("zen_") || startsWith("sqlite_") || startsWith("ZSys");
 }

@@ -68,7 +68,7 @@ int ColumnSchema::reportedSize(int daoType, int declaredSize) noexcept {
 
 std::optional<std::size_t> TableSchema::findColumn(std::string_view columnName) const noexcept {
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (automation::equalsIgnoringCase(columns[i].name, columnName)) return i;
+    if (automation::equalsIgnoringAsciiCase(columns[i].name, columnName)) return i;
   }
   return std::nullopt;
 }
@@ -106,7 +106,7 @@ std::vector<TableSummary> listTables(SqliteConnection& connection) {
 std::shared_ptr<const TableSchema> loadTableSchema(SqliteConnection& connection, std::string_view tableName) {
   auto schema = std::make_shared<TableSchema>();
   for (const MetadataTable& metadata : metadataTables()) {
-    if (automation::equalsIgnoringCase(metadata.name, tableName)) {
+    if (automation::equalsIgnoringAsciiCase(metadata.name, tableName)) {
       schema->name = std::string(metadata.name);
       schema->sqlName = std::string(metadata.sqlName);
       schema->rowKeySql = "rowid";

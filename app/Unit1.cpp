@@ -8,6 +8,9 @@
 #include <QShowEvent>
 
 #include <cmath>
+#include <optional>
+#include <type_traits>
+#include <variant>
 
 #include "app/AppIcon.h"
 #include "platform/gui/error_display.h"
@@ -108,123 +111,103 @@ void TForm1::CreateDataEntryPage() {
   TabSheet1->setAutoFillBackground(true);
   PageControl1->addPage(TabSheet1, QStringLiteral("歸納練習"));
   QWidget* page = TabSheet1;
+
+  // The page's controls in the order they are made (which is also the order
+  // they stack in): where each sits in layout units, its font, caption and
+  // tip. A control without a font (the lines, the navigator) keeps the page's.
+  using Member = std::variant<TDBEdit* TForm1::*, TLabel* TForm1::*, TDBText* TForm1::*, TDBComboBox* TForm1::*,
+                              TDBMemo* TForm1::*, TPanel* TForm1::*, TCheckBox* TForm1::*, TEdit* TForm1::*,
+                              TDBNavigator* TForm1::*, TButton* TForm1::*>;
+  enum class Focus { Tab, ClickOnly, ReadOnly };  // ReadOnly: a code box, clicked into only
+  struct Placed {
+    Member member;
+    const char* name;
+    std::optional<FontKey> font;
+    int left, top, width, height;
+    const char* caption = nullptr;  // UTF-8
+    Focus focus = Focus::Tab;
+    const char* toolTip = nullptr;
+  };
   using F = FontKey;
-
-  // Controls that Tab skips can still be clicked into; labels take no focus.
-  const auto noStop = [](QWidget* w) { w->setFocusPolicy(Qt::ClickFocus); };
-  const auto readOnlyBox = [&](TDBEdit* e) {
-    e->setReadOnly(true);
-    noStop(e);
+  constexpr Focus ro = Focus::ReadOnly;
+  const Placed controls[] = {
+      {&TForm1::DBEdit1, "DBEdit1", F::F1, 8, 8, 41, 24, nullptr, Focus::ClickOnly},
+      {&TForm1::Label5, "Label5", F::F1, 112, 16, 32, 16, "字首"},
+      {&TForm1::DBText1, "DBText1", F::F1, 152, 16, 33, 16},
+      {&TForm1::Label12, "Label12", F::F1, 192, 16, 64, 16, "五代倉碼"},
+      {&TForm1::DBEdit10, "DBEdit10", F::F1, 264, 8, 97, 24, nullptr, ro},
+      {&TForm1::DBEdit11, "DBEdit11", F::F1, 368, 8, 65, 24, nullptr, ro},
+      {&TForm1::Panel1, "Panel1", std::nullopt, -16, 49, 601, 2},
+      {&TForm1::Label6, "Label6", F::F1, 0, 72, 48, 16, "立場觀"},
+      {&TForm1::Label7, "Label7", F::F1, 96, 72, 48, 16, "現象族"},
+      {&TForm1::Label8, "Label8", F::F1, 192, 72, 48, 16, "認知類"},
+      {&TForm1::Label9, "Label9", F::F1, 296, 72, 48, 16, "四別屬"},
+      {&TForm1::Label10, "Label10", F::F1, 392, 72, 64, 16, "八種細目"},
+      {&TForm1::Label11, "Label11", F::F1, 496, 72, 64, 16, "基本概念"},
+      {&TForm1::DBEdit2, "DBEdit2", F::F2, 0, 96, 25, 24, nullptr, ro},
+      {&TForm1::DBComboBox1, "DBComboBox1", F::F2, 24, 96, 57, 24},
+      {&TForm1::DBEdit3, "DBEdit3", F::F2, 96, 96, 25, 24, nullptr, ro},
+      {&TForm1::DBComboBox2, "DBComboBox2", F::F2, 120, 96, 57, 24},
+      {&TForm1::DBEdit4, "DBEdit4", F::F2, 192, 96, 25, 24, nullptr, ro},
+      {&TForm1::DBComboBox3, "DBComboBox3", F::F2, 216, 96, 65, 24},
+      {&TForm1::DBEdit5, "DBEdit5", F::F2, 296, 96, 25, 24, nullptr, ro},
+      {&TForm1::DBComboBox4, "DBComboBox4", F::F2, 320, 96, 57, 24},
+      {&TForm1::DBEdit8, "DBEdit8", F::F2, 392, 96, 33, 24, nullptr, ro},
+      {&TForm1::DBComboBox5, "DBComboBox5", F::F2, 424, 96, 57, 24},
+      {&TForm1::DBEdit9, "DBEdit9", F::F2, 496, 96, 49, 24, nullptr, ro},
+      {&TForm1::DBEdit7, "DBEdit7", F::F2, 544, 96, 41, 24, nullptr, ro},
+      {&TForm1::Label4, "Label4", F::F1, 0, 133, 64, 16, "基因定義"},
+      {&TForm1::DBEdit6, "DBEdit6", F::F3, 0, 152, 585, 23},
+      {&TForm1::Label13, "Label13", F::F1, 0, 181, 32, 16, "筆記"},
+      {&TForm1::DBMemo1, "DBMemo1", F::F3, 0, 200, 585, 89},
+      {&TForm1::Panel2, "Panel2", std::nullopt, -16, 305, 601, 2},
+      // Design text of the status line; the status line code replaces it
+      // before the window is first shown. With no table open it is the truth.
+      {&TForm1::Label2, "Label2", F::F4, 0, 312, 0, 0, "資料庫全空"},
+      {&TForm1::CheckBox1, "CheckBox1", F::F2, 472, 320, 113, 17, "標題匯出", Focus::Tab,
+       "選擇後，資料將連同標題匯出。"},
+      {&TForm1::Label1, "Label1", F::F1, 0, 352, 32, 16, "搜索"},
+      {&TForm1::Edit1, "Edit1", F::F1, 40, 343, 60, 24},
+      {&TForm1::Label3, "Label3", F::F1, 112, 352, 32, 16, "跳至"},
+      {&TForm1::Edit2, "Edit2", F::F1, 152, 343, 60, 24, nullptr, Focus::Tab, "按回車鍵跳至"},
+      {&TForm1::DBNavigator1, "DBNavigator1", std::nullopt, 232, 343, 232, 24},
+      {&TForm1::Button1, "Button1", F::F2, 472, 343, 113, 24, "單筆匯出剪貼", Focus::Tab,
+       "匯出後以「CTRL-V」，貼至本書軟件。"},
   };
-
-  DBEdit1 = make<TDBEdit>(page, "DBEdit1", F::F1);
-  place(DBEdit1, 8, 8, 41, 24);
-  noStop(DBEdit1);
-  Label5 = make<TLabel>(page, "Label5", F::F1, QStringLiteral("字首"));
-  place(Label5, 112, 16, 32, 16);
-  DBText1 = make<TDBText>(page, "DBText1", F::F1);
-  place(DBText1, 152, 16, 33, 16);
-  {
-    QPalette black = DBText1->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
-    DBText1->setPalette(black);
+  for (const Placed& c : controls) {
+    std::visit(
+        [&](auto member) {
+          using Control = std::remove_pointer_t<std::remove_reference_t<decltype(this->*member)>>;
+          Control* control = nullptr;
+          if constexpr (!std::is_constructible_v<Control, QWidget*>) {
+            control = make<Control>(page, c.name, *c.font, QString::fromUtf8(c.caption));  // a captioned kind
+          } else if (c.font) {
+            control = make<Control>(page, c.name, *c.font);
+          } else {
+            control = new Control(page);
+            control->setObjectName(QString::fromLatin1(c.name));
+          }
+          this->*member = control;
+          place(control, c.left, c.top, c.width, c.height);
+          if constexpr (std::is_same_v<Control, TDBEdit>) {
+            if (c.focus == Focus::ReadOnly) control->setReadOnly(true);
+          }
+          // Controls that Tab skips can still be clicked into; labels take no focus.
+          if (c.focus != Focus::Tab) control->setFocusPolicy(Qt::ClickFocus);
+          if (c.toolTip) control->setToolTip(QString::fromUtf8(c.toolTip));
+        },
+        c.member);
   }
-  Label12 = make<TLabel>(page, "Label12", F::F1, QStringLiteral("五代倉碼"));
-  place(Label12, 192, 16, 64, 16);
-  DBEdit10 = make<TDBEdit>(page, "DBEdit10", F::F1);
-  place(DBEdit10, 264, 8, 97, 24);
-  readOnlyBox(DBEdit10);
-  DBEdit11 = make<TDBEdit>(page, "DBEdit11", F::F1);
-  place(DBEdit11, 368, 8, 65, 24);
-  readOnlyBox(DBEdit11);
-  Panel1 = new TPanel(page);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  place(Panel1, -16, 49, 601, 2);
 
-  Label6 = make<TLabel>(page, "Label6", F::F1, QStringLiteral("立場觀"));
-  place(Label6, 0, 72, 48, 16);
-  Label7 = make<TLabel>(page, "Label7", F::F1, QStringLiteral("現象族"));
-  place(Label7, 96, 72, 48, 16);
-  Label8 = make<TLabel>(page, "Label8", F::F1, QStringLiteral("認知類"));
-  place(Label8, 192, 72, 48, 16);
-  Label9 = make<TLabel>(page, "Label9", F::F1, QStringLiteral("四別屬"));
-  place(Label9, 296, 72, 48, 16);
-  Label10 = make<TLabel>(page, "Label10", F::F1, QStringLiteral("八種細目"));
-  place(Label10, 392, 72, 64, 16);
-  Label11 = make<TLabel>(page, "Label11", F::F1, QStringLiteral("基本概念"));
-  place(Label11, 496, 72, 64, 16);
-
-  const auto list = [&](const char* name, int left, int width) {
-    auto* box = make<TDBComboBox>(page, name, F::F2);
-    place(box, left, 96, width, 24);
-    box->setItemHeight(scale_.length(16));
-    return box;
-  };
-  DBEdit2 = make<TDBEdit>(page, "DBEdit2", F::F2);
-  place(DBEdit2, 0, 96, 25, 24);
-  readOnlyBox(DBEdit2);
-  DBComboBox1 = list("DBComboBox1", 24, 57);
+  QPalette black = DBText1->palette();
+  black.setColor(QPalette::WindowText, Qt::black);
+  DBText1->setPalette(black);
+  for (TDBComboBox* list : {DBComboBox1, DBComboBox2, DBComboBox3, DBComboBox4, DBComboBox5}) {
+    list->setItemHeight(scale_.length(16));
+  }
   DBComboBox1->addItems({QStringLiteral("客觀"), QStringLiteral("主觀")});
   DBComboBox1->setCurrentIndex(-1);
-  DBEdit3 = make<TDBEdit>(page, "DBEdit3", F::F2);
-  place(DBEdit3, 96, 96, 25, 24);
-  readOnlyBox(DBEdit3);
-  DBComboBox2 = list("DBComboBox2", 120, 57);
-  DBEdit4 = make<TDBEdit>(page, "DBEdit4", F::F2);
-  place(DBEdit4, 192, 96, 25, 24);
-  readOnlyBox(DBEdit4);
-  DBComboBox3 = list("DBComboBox3", 216, 65);
-  DBEdit5 = make<TDBEdit>(page, "DBEdit5", F::F2);
-  place(DBEdit5, 296, 96, 25, 24);
-  readOnlyBox(DBEdit5);
-  DBComboBox4 = list("DBComboBox4", 320, 57);
-  DBEdit8 = make<TDBEdit>(page, "DBEdit8", F::F2);
-  place(DBEdit8, 392, 96, 33, 24);
-  readOnlyBox(DBEdit8);
-  DBComboBox5 = list("DBComboBox5", 424, 57);
-  DBEdit9 = make<TDBEdit>(page, "DBEdit9", F::F2);
-  place(DBEdit9, 496, 96, 49, 24);
-  readOnlyBox(DBEdit9);
-  DBEdit7 = make<TDBEdit>(page, "DBEdit7", F::F2);
-  place(DBEdit7, 544, 96, 41, 24);
-  readOnlyBox(DBEdit7);
-
-  Label4 = make<TLabel>(page, "Label4", F::F1, QStringLiteral("基因定義"));
-  place(Label4, 0, 133, 64, 16);
-  DBEdit6 = make<TDBEdit>(page, "DBEdit6", F::F3);
-  place(DBEdit6, 0, 152, 585, 23);
-  Label13 = make<TLabel>(page, "Label13", F::F1, QStringLiteral("筆記"));
-  place(Label13, 0, 181, 32, 16);
-  DBMemo1 = make<TDBMemo>(page, "DBMemo1", F::F3);
-  place(DBMemo1, 0, 200, 585, 89);
-  Panel2 = new TPanel(page);
-  Panel2->setObjectName(QStringLiteral("Panel2"));
-  place(Panel2, -16, 305, 601, 2);
-
-  // Design text of the status line; the status line code replaces it before
-  // the window is first shown. With no table open it is the truth.
-  Label2 = make<TLabel>(page, "Label2", F::F4, QStringLiteral("資料庫全空"));
-  place(Label2, 0, 312, 0, 0);
   Label2->adjustSize();
-
-  CheckBox1 = make<TCheckBox>(page, "CheckBox1", F::F2, QStringLiteral("標題匯出"));
-  place(CheckBox1, 472, 320, 113, 17);
-  CheckBox1->setToolTip(QStringLiteral("選擇後，資料將連同標題匯出。"));
-  Label1 = make<TLabel>(page, "Label1", F::F1, QStringLiteral("搜索"));
-  place(Label1, 0, 352, 32, 16);
-  Edit1 = make<TEdit>(page, "Edit1", F::F1);
-  place(Edit1, 40, 343, 60, 24);
-  Label3 = make<TLabel>(page, "Label3", F::F1, QStringLiteral("跳至"));
-  place(Label3, 112, 352, 32, 16);
-  Edit2 = make<TEdit>(page, "Edit2", F::F1);
-  place(Edit2, 152, 343, 60, 24);
-  Edit2->setToolTip(QStringLiteral("按回車鍵跳至"));
-  DBNavigator1 = new TDBNavigator(page);
-  DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-  place(DBNavigator1, 232, 343, 232, 24);
-  Button1 = make<TButton>(page, "Button1", F::F2, QStringLiteral("單筆匯出剪貼"));
-  place(Button1, 472, 343, 113, 24);
-  Button1->setToolTip(QStringLiteral("匯出後以「CTRL-V」，貼至本書軟件。"));
 }
 
 void TForm1::CreateReferencePages() {

@@ -145,7 +145,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::OrvDaoTable1AfterScroll(framework::TDataSet&) { UpdateStatusLine(); }
 
-void TForm1::OrvDaoTable1AfterPost(framework::TDataSet&) { classify::OrvDaoTable1AfterPost(*OrvDaoTable1); }
+void TForm1::OrvDaoTable1AfterPost(framework::TDataSet&) { classify::dropStanceCodeWithoutStance(*OrvDaoTable1); }
 
 void TForm1::UpdateStatusLine() {
   // Always the main table, whichever dataset raised the event.

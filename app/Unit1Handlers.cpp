@@ -53,14 +53,14 @@ void runClassification(TForm1& form, Handler handler) {
 
 }  // namespace
 
-void TForm1::DBComboBox1Click() { runClassification(*this, classify::DBComboBox1Click); }
-void TForm1::DBComboBox2Click() { runClassification(*this, classify::DBComboBox2Click); }
-void TForm1::DBComboBox3Click() { runClassification(*this, classify::DBComboBox3Click); }
-void TForm1::DBComboBox4Click() { runClassification(*this, classify::DBComboBox4Click); }
-void TForm1::DBComboBox5Click() { runClassification(*this, classify::DBComboBox5Click); }
+void TForm1::DBComboBox1Click() { runClassification(*this, classify::stanceChosen); }
+void TForm1::DBComboBox2Click() { runClassification(*this, classify::familyChosen); }
+void TForm1::DBComboBox3Click() { runClassification(*this, classify::classChosen); }
+void TForm1::DBComboBox4Click() { runClassification(*this, classify::groupChosen); }
+void TForm1::DBComboBox5Click() { runClassification(*this, classify::conceptChosen); }
 
 void TForm1::Button1Click() {
-  exporting::Button1Click(*OrvDaoTable1, CheckBox1->isChecked(),
+  exporting::exportRecord(*OrvDaoTable1, CheckBox1->isChecked(),
                           exporting::ExportTargets{gui::setClipboardBig5Text, gui::beep});
 }
 

@@ -65,7 +65,7 @@ void refill(ListControl& child, framework::TDataSet& lookup, const std::string& 
 
 }  // namespace
 
-void DBComboBox1Click(const ClassificationControls& c, const ClassificationData& d) {
+void stanceChosen(const ClassificationControls& c, const ClassificationData& d) {
   c.list2.Clear();
   c.list3.Clear();
   c.list4.Clear();
@@ -83,7 +83,7 @@ void DBComboBox1Click(const ClassificationControls& c, const ClassificationData&
   }
 }
 
-void DBComboBox2Click(const ClassificationControls& c, const ClassificationData& d) {
+void familyChosen(const ClassificationControls& c, const ClassificationData& d) {
   c.list3.Clear();
   c.list4.Clear();
   c.list5.Clear();
@@ -102,7 +102,7 @@ void DBComboBox2Click(const ClassificationControls& c, const ClassificationData&
   }
 }
 
-void DBComboBox3Click(const ClassificationControls& c, const ClassificationData& d) {
+void classChosen(const ClassificationControls& c, const ClassificationData& d) {
   c.list4.Clear();
   c.list5.Clear();
   c.groupCode.Clear();
@@ -118,7 +118,7 @@ void DBComboBox3Click(const ClassificationControls& c, const ClassificationData&
   }
 }
 
-void DBComboBox4Click(const ClassificationControls& c, const ClassificationData& d) {
+void groupChosen(const ClassificationControls& c, const ClassificationData& d) {
   c.list5.Clear();
   // The group code is kept: only the concept below the group is undone.
   setEmpty(d.main, {f::Gai_Nian, f::Gai_Nian_Hex, f::XI_B_8});
@@ -133,7 +133,7 @@ void DBComboBox4Click(const ClassificationControls& c, const ClassificationData&
   }
 }
 
-void DBComboBox5Click(const ClassificationControls& c, const ClassificationData& d) {
+void conceptChosen(const ClassificationControls& c, const ClassificationData& d) {
   setText(d.main, f::XI_B_8, std::string());
   // The key is the group name alone; stance, family and class are not read.
   for (int group = 0; group < kGroupCount; ++group) {
@@ -147,7 +147,7 @@ void DBComboBox5Click(const ClassificationControls& c, const ClassificationData&
   }
 }
 
-void OrvDaoTable1AfterPost(framework::TDataSet& main) {
+void dropStanceCodeWithoutStance(framework::TDataSet& main) {
   if (!text(main, f::Li_Chang).empty()) return;
   if (text(main, f::Li_Chang_B).empty()) return;  // also ends the post below
   // A record saved without a stance name must not keep its stance code, and

@@ -1,8 +1,9 @@
 #pragma once
-// The click handlers of the five classification lists and the after-post
-// handler of the character table. Each handler empties the lists and fields
-// below its level, refills the next list from a lookup table and writes the
-// level's code into the current record.
+// What choosing in each of the five classification lists does, and what
+// saving a character record does to its stance code. Choosing at a level
+// empties the lists and fields below it, refills the next list from a lookup
+// table and writes the level's code into the current record. The form's list
+// and table handlers call these.
 //
 // Contract:
 //  - The main dataset is the character table ("0_Data_Input"); the handlers
@@ -61,14 +62,15 @@ struct ClassificationData {
   framework::TDataSet& concepts;    // OrvDaoTable6, "5_GN"
 };
 
-void DBComboBox1Click(const ClassificationControls& controls, const ClassificationData& data);
-void DBComboBox2Click(const ClassificationControls& controls, const ClassificationData& data);
-void DBComboBox3Click(const ClassificationControls& controls, const ClassificationData& data);
-void DBComboBox4Click(const ClassificationControls& controls, const ClassificationData& data);
-void DBComboBox5Click(const ClassificationControls& controls, const ClassificationData& data);
+// A stance (list 1), family (2), class (3), group (4) or concept (5) was chosen.
+void stanceChosen(const ClassificationControls& controls, const ClassificationData& data);
+void familyChosen(const ClassificationControls& controls, const ClassificationData& data);
+void classChosen(const ClassificationControls& controls, const ClassificationData& data);
+void groupChosen(const ClassificationControls& controls, const ClassificationData& data);
+void conceptChosen(const ClassificationControls& controls, const ClassificationData& data);
 
 // After every post of the character table: a record saved without a stance
-// name must not keep a stance code.
-void OrvDaoTable1AfterPost(framework::TDataSet& main);
+// name must not keep a stance code; it is emptied and stored.
+void dropStanceCodeWithoutStance(framework::TDataSet& main);
 
 }  // namespace classify

@@ -32,7 +32,7 @@ ExportRecord readRecord(framework::TDataSet& main) {
 
 }  // namespace
 
-void Button1Click(framework::TDataSet& main, bool withTitle, const ExportTargets& targets) {
+void exportRecord(framework::TDataSet& main, bool withTitle, const ExportTargets& targets) {
   const std::size_t codeLength = main.FieldByName(f::CJ_Code).AsString().size();
   if (codeLength == 0 || codeLength > 5) {
     if (targets.signalNothingExported) targets.signalNothingExported();

@@ -25,6 +25,6 @@ struct ExportTargets {
   std::function<void()> signalNothingExported;
 };
 
-void Button1Click(framework::TDataSet& main, bool withTitle, const ExportTargets& targets);
+void exportRecord(framework::TDataSet& main, bool withTitle, const ExportTargets& targets);
 
 }  // namespace exporting

@@ -118,7 +118,7 @@ TEST_F(CascadeTest, ChoosingAStanceOnAClassifiedRecordEmptiesEverythingBelow) {
   insertRecord(Classified{});
   list4.items = {"stale"};
   list1.index = 1;  // 主觀
-  classify::DBComboBox1Click(controls(), data());
+  classify::stanceChosen(controls(), data());
 
   for (const char* field : {"Xian_Xiang", "Xian_Xiang_B", "Ren_Zhi", "Ren_Zhi_B", "Si_Bei", "Si_Bei_B",
                             "Gai_Nian", "Gai_Nian_Hex", "8_XI_B"})
@@ -135,7 +135,7 @@ TEST_F(CascadeTest, ChoosingAStanceOnAClassifiedRecordEmptiesEverythingBelow) {
 TEST_F(CascadeTest, StanceIndexOutOfRangeWritesNoCode) {
   insertRecord(Classified{});
   list1.index = -1;
-  classify::DBComboBox1Click(controls(), data());
+  classify::stanceChosen(controls(), data());
   EXPECT_TRUE(list2.items.empty());
   EXPECT_EQ(get("Li_Chang_B"), "1");
   EXPECT_EQ(get("Xian_Xiang"), "");
@@ -147,7 +147,7 @@ TEST_F(CascadeTest, StaleFamilyListFollowsTheRecordsOwnStance) {
   insertRecord(record);
   list2.items = {"認識", "行為"};  // loaded on an earlier record
   list2.index = 1;
-  classify::DBComboBox2Click(controls(), data());
+  classify::familyChosen(controls(), data());
   EXPECT_EQ(get("Xian_Xiang_B"), "1");
   EXPECT_EQ(list3.items, (std::vector<std::string>{"本存", "人造"}));  // Ren_Zhi02, under 具象
 }
@@ -158,7 +158,7 @@ TEST_F(CascadeTest, FamilyChoiceWithoutStanceNameEmptiesBelowButKeepsItsCode) {
   record.Xian_Xiang_B = "1";
   insertRecord(record);
   list2.index = 0;
-  classify::DBComboBox2Click(controls(), data());
+  classify::familyChosen(controls(), data());
   EXPECT_TRUE(list3.items.empty());
   EXPECT_EQ(get("Xian_Xiang_B"), "1");
   for (const char* field : {"Ren_Zhi", "Ren_Zhi_B", "Si_Bei", "Si_Bei_B", "Gai_Nian", "Gai_Nian_Hex", "8_XI_B"})
@@ -170,7 +170,7 @@ TEST_F(CascadeTest, NamesAreComparedExactly) {
   record.Xian_Xiang = "抽象 ";  // a trailing blank is another name
   insertRecord(record);
   list3.index = 0;
-  classify::DBComboBox3Click(controls(), data());
+  classify::classChosen(controls(), data());
   EXPECT_TRUE(list4.items.empty());
   EXPECT_EQ(get("Ren_Zhi_B"), "1");
 }
@@ -180,7 +180,7 @@ TEST_F(CascadeTest, ThirdGroupUnderManMadeFillsConceptsOfColumn15) {
   record.Ren_Zhi = "人造";
   insertRecord(record);
   list4.index = 2;
-  classify::DBComboBox4Click(controls(), data());
+  classify::groupChosen(controls(), data());
   EXPECT_EQ(get("Si_Bei_B"), "10");
   EXPECT_EQ(list5.items,
             (std::vector<std::string>{"食具", "炊具", "容具", "盛具", "用具", "家具", "飾具", "輔具"}));
@@ -206,7 +206,7 @@ TEST_F(CascadeTest, ConceptCodesFollowTheGroupNameAndThePosition) {
     insertRecord(record);
     list5.items = {"類詞", "序詞", "數詞", "時詞", "位詞", "度詞", "幣詞", "量詞"};
     list5.index = c.index;
-    classify::DBComboBox5Click(controls(), data());
+    classify::conceptChosen(controls(), data());
     EXPECT_EQ(get("Gai_Nian_Hex"), c.hex) << c.group;
     EXPECT_EQ(get("8_XI_B"), c.bits) << c.group;
     main->Cancel();
@@ -219,7 +219,7 @@ TEST_F(CascadeTest, ConceptWithoutKnownGroupOnlyEmptiesThePositionCode) {
     record.Si_Bei = group;
     insertRecord(record);
     list5.index = 3;
-    classify::DBComboBox5Click(controls(), data());
+    classify::conceptChosen(controls(), data());
     EXPECT_EQ(get("8_XI_B"), "") << group;
     EXPECT_EQ(get("Gai_Nian_Hex"), "0FFH") << group;
     main->Cancel();
@@ -227,7 +227,7 @@ TEST_F(CascadeTest, ConceptWithoutKnownGroupOnlyEmptiesThePositionCode) {
   Classified record;
   insertRecord(record);
   list5.index = 8;  // beyond the eighth entry
-  classify::DBComboBox5Click(controls(), data());
+  classify::conceptChosen(controls(), data());
   EXPECT_EQ(get("8_XI_B"), "");
   EXPECT_EQ(get("Gai_Nian_Hex"), "0FFH");
 }
@@ -239,7 +239,7 @@ TEST_F(CascadeTest, EmptyLookupCellStillTakesItsPlace) {
   families->Post();
   insertRecord(Classified{});
   list1.index = 1;
-  classify::DBComboBox1Click(controls(), data());
+  classify::stanceChosen(controls(), data());
   EXPECT_EQ(list2.items, (std::vector<std::string>{"", "行為"}));
 }
 
@@ -250,7 +250,7 @@ TEST_F(CascadeTest, MissingColumnStopsTheHandlerAfterTheStepsDone) {
   insertRecord(Classified{});
   list1.index = 1;
   try {
-    classify::DBComboBox1Click(controls(), data());
+    classify::stanceChosen(controls(), data());
     FAIL() << "no error";
   } catch (const framework::EDatabaseError& e) {
     EXPECT_STREQ(e.what(), "OrvDaoTable3: Field 'Xian_Xiang02' not found");
@@ -260,7 +260,7 @@ TEST_F(CascadeTest, MissingColumnStopsTheHandlerAfterTheStepsDone) {
 }
 
 TEST_F(CascadeTest, PostWithoutStanceNameStoresTheEmptiedStanceCode) {
-  main->AfterPost = [this](framework::TDataSet& dataSet) { classify::OrvDaoTable1AfterPost(dataSet); };
+  main->AfterPost = [this](framework::TDataSet& dataSet) { classify::dropStanceCodeWithoutStance(dataSet); };
   Classified record;
   record.Li_Chang = "";
   record.Li_Chang_B = "1";
@@ -274,7 +274,7 @@ TEST_F(CascadeTest, PostWithoutStanceNameStoresTheEmptiedStanceCode) {
 }
 
 TEST_F(CascadeTest, PostWithStanceNameKeepsTheCode) {
-  main->AfterPost = [this](framework::TDataSet& dataSet) { classify::OrvDaoTable1AfterPost(dataSet); };
+  main->AfterPost = [this](framework::TDataSet& dataSet) { classify::dropStanceCodeWithoutStance(dataSet); };
   insertRecord(Classified{});
   main->Post();
   EXPECT_EQ(get("Li_Chang_B"), "1");

@@ -45,7 +45,7 @@ TEST_F(RecordExportTest, CurrentRecordGoesToTheClipboardWithUnsavedEdits) {
   addRecord("中", "L");
   main->Edit();
   main->FieldByName("CJ_Input").SetAsString(big5::fromUtf8("中間"));
-  exporting::Button1Click(*main, false, targets);
+  exporting::exportRecord(*main, false, targets);
   EXPECT_EQ(writes, 1);
   EXPECT_EQ(beeps, 0);
   EXPECT_EQ(clipboard.substr(clipboard.size() - 4), big5::fromUtf8("中間"));
@@ -55,18 +55,18 @@ TEST_F(RecordExportTest, CurrentRecordGoesToTheClipboardWithUnsavedEdits) {
 
 TEST_F(RecordExportTest, NoLineLeavesTheClipboardAndSignals) {
   addRecord("一", "ABCDEF");
-  exporting::Button1Click(*main, true, targets);
+  exporting::exportRecord(*main, true, targets);
   EXPECT_EQ(clipboard, "previous");
   EXPECT_EQ(beeps, 1);
   main->Edit();
   main->FieldByName("CJ_Code").SetAsString("");
-  exporting::Button1Click(*main, false, targets);
+  exporting::exportRecord(*main, false, targets);
   EXPECT_EQ(clipboard, "previous");
   EXPECT_EQ(beeps, 2);
 }
 
 TEST_F(RecordExportTest, EmptyTableExportsNothing) {
-  exporting::Button1Click(*main, false, targets);
+  exporting::exportRecord(*main, false, targets);
   EXPECT_EQ(writes, 0);
   EXPECT_EQ(beeps, 1);
 }
@@ -76,7 +76,7 @@ TEST_F(RecordExportTest, MissingFieldFailsBeforeTheClipboardIsTouched) {
   main = std::make_unique<MemoryDataSet>("OrvDaoTable1", columns, std::vector<std::vector<std::string>>{{"M", "x"}});
   main->Open();
   try {
-    exporting::Button1Click(*main, false, targets);
+    exporting::exportRecord(*main, false, targets);
     FAIL() << "no error";
   } catch (const framework::EDatabaseError& e) {
     EXPECT_STREQ(e.what(), "OrvDaoTable1: Field 'Li_Chang_B' not found");

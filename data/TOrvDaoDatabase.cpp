@@ -4,6 +4,7 @@
 #include "data/TOrvDaoDatabase.h"
 
 #include "data/TOrvDaoTable.h"
+#include "data/messages.h"
 #include "framework/DbErrors.h"
 #include "platform/dao/typelib/dao_typelib.h"
 
@@ -13,41 +14,6 @@ using namespace dao;  // the engine's type library: member names and codes
 
 using framework::DatabaseError;
 
-namespace {
-
-constexpr std::string_view SCannotSetDatabase =
-    "TOrvDaoDatabase.F_Set_Database: Cannot set Database while Database is connected!";
-constexpr std::string_view SCannotSetParameters =
-    "TOrvDaoDatabase.F_Set_DatabaseParameters: Cannot set DatabaseParameters while Database is connected!";
-constexpr std::string_view SCannotSetSystemDatabase =
-    "TOrvDaoDatabase.F_Set_SystemDatabase: Cannot set SystemDatabase while Database is connected!";
-constexpr std::string_view SCannotSetVersion =
-    "TOrvDaoDatabase.F_Set_DaoVersion: Cannot set Dao Version while Database is connected!";
-constexpr std::string_view SCannotSetWorkspace =
-    "TOrvDaoDatabase.F_Set_Workspace: Cannot set Workspace while Database is connected!";
-constexpr std::string_view SCannotSetDatabaseType =
-    "TOrvDaoDatabase.F_Set_DatabaseType: Cannot set Database Type while Database is connected!";
-constexpr std::string_view SCannotSetEngineType =
-    "TOrvDaoDatabase.F_Set_EngineType: Cannot set EngineType Type while Database is connected!";
-constexpr std::string_view SCannotSetPrivateEngine =
-    "TOrvDaoDatabase.F_Set_EngineType: Cannot set PrivateEngine Type while Database is connected!";
-constexpr std::string_view SCannotSetReadOnly =
-    "TOrvDaoDatabase.F_Set_ReadOnly: Cannot change mode while Database is connected!";
-constexpr std::string_view SCannotSetExclusive =
-    "TOrvDaoDatabase.F_Set_Exclusive: Cannot change Exclusive mode while Database is connected!";
-constexpr std::string_view SCannotSetLoginPrompt =
-    "TOrvDaoDatabase.F_Set_LoginPrompt: Cannot change LoginPrompt while Database is connected!";
-constexpr std::string_view SCannotSetUserName =
-    "TOrvDaoDatabase.F_Set_UserName: Cannot change User Name while Database is connected!";
-constexpr std::string_view SCannotSetPassword =
-    "TOrvDaoDatabase.F_Set_Password: Cannot change Password while Database is connected!";
-constexpr std::string_view SCannotSetDatabasePassword =
-    "TOrvDaoDatabase.F_Set_DatabasePassword: Cannot change Database Password while Database is connected!";
-constexpr std::string_view SCannotSetTrackTransactions =
-    "Cannot set TrackTransactions property when Database is connected!";
-constexpr std::string_view SNoDao = "Cannot find DAO on your system!";
-
-}  // namespace
 
 std::string BracketName(std::string_view name) {
   std::string quoted = "[";

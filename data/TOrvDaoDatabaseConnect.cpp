@@ -8,6 +8,7 @@
 
 #include "data/TOrvDaoDatabase.h"
 #include "data/TOrvDaoTable.h"
+#include "data/messages.h"
 #include "data/program_directory.h"
 #include "framework/DbErrors.h"
 #include "framework/TextRules.h"
@@ -23,15 +24,6 @@ using framework::FormatText;
 using framework::SameName;
 
 namespace {
-
-constexpr std::string_view SDatabaseUndefined = "TOrvDaoDatabase.F_Set_Active: Database property is not defined!";
-constexpr std::string_view SDatabaseTypeUndefined =
-    "TOrvDaoDatabase.F_Set_Active: DatabaseType property is not defined!";
-constexpr std::string_view SCannotFindDatabase = "Cannot find Database:\r\n";
-constexpr std::string_view SNoOdbcDirectForAccess =
-    "TOrvDaoDatabase.F_Set_Active: ODBC direct workspaces\r\nare NOT supported for MS Access Databases!";
-constexpr std::string_view SNoOdbcDirect = "TOrvDaoDatabase.F_Set_Active: ODBC direct workspaces NOT supported!";
-constexpr std::string_view SNotConnected = "TOrvDaoDatabase: Database is NOT connected";
 
 bool FileExists(const std::string& path) {
   std::error_code error;

@@ -2,6 +2,7 @@
 // re-creating the engine and the workspace, and the registry lists.
 #include "data/TOrvDaoDatabase.h"
 
+#include "data/messages.h"
 #include "framework/DbErrors.h"
 #include "platform/automation/class_registry.h"
 #include "platform/automation/com_init.h"
@@ -16,9 +17,6 @@ using automation::RegistryRoot;
 using framework::DatabaseError;
 
 namespace {
-
-constexpr std::string_view SUnableToInitOle = "Unable to init OLE objects!";
-constexpr std::string_view SNoDaoInstalled = "You does not have Microsoft DAO installed ot it is an OLD Version!";
 
 // The Jet version behind a DAO version: DAO 3.5 runs Jet 3.5, DAO 3.6 Jet 4.0.
 std::string_view JetVersion(std::string_view daoVersion) { return daoVersion == "3.5" ? "3.5" : "4.0"; }

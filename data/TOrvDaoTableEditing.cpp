@@ -5,6 +5,7 @@
 #include "data/TOrvDaoTable.h"
 #include "data/bookmark_handle.h"
 #include "data/engine_text.h"
+#include "data/messages.h"
 #include "framework/DbErrors.h"
 #include "platform/automation/ole_exception.h"
 #include "platform/big5/big5.h"
@@ -20,7 +21,6 @@ using framework::TRecordBuffer;
 namespace {
 
 constexpr int kRecordDeleted = 3167;
-constexpr std::string_view SNotBig5 = "Field '%s' holds text that is not Big5 and cannot be stored";
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include "data/bookmark_handle.h"
 #include "data/engine_text.h"
 #include "data/locate_criteria.h"
+#include "data/messages.h"
 #include "framework/DbErrors.h"
 #include "platform/big5/big5.h"
 #include "platform/dao/typelib/dao_typelib.h"
@@ -18,11 +19,6 @@ using automation::ObjectRef;
 using framework::DatabaseError;
 
 namespace {
-
-constexpr std::string_view SKeyCountMismatch =
-    "Number of elements in the KeyValues array must be equal to the number of fields.";
-constexpr std::string_view SNoIndex =
-    "Index Property is Empty!\r\nYou must set an index before using Locate with StandardTables";
 
 std::string Trimmed(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);

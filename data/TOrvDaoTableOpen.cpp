@@ -5,6 +5,7 @@
 #include "data/TOrvDaoDatabase.h"
 #include "data/TOrvDaoTable.h"
 #include "data/engine_text.h"
+#include "data/messages.h"
 #include "framework/DbErrors.h"
 #include "framework/TextRules.h"
 #include "platform/big5/big5.h"
@@ -19,17 +20,6 @@ using framework::DatabaseError;
 using framework::TFieldType;
 
 namespace {
-
-constexpr std::string_view SMissingDatabase = "TOrvDaoTable.OpenDaoRecordset: Missing Database Property";
-constexpr std::string_view SMissingTableName =
-    "TOrvDaoTable.OpenDaoRecordset: Missing TableName or QueryDefName, or SQL is empty!";
-constexpr std::string_view SNotConnected = "TOrvDaoTable.OpenDaoRecordset: Database is NOT connected";
-constexpr std::string_view SDynamicNeedsOdbc =
-    "TOrvDaoTable.OpenDaoRecordset: DynamicTables are for ODBC connections only!";
-constexpr std::string_view SCannotSetTableName = "TOrvDaoTable.F_Set_TableName: Cannot set TableName while Table is active!";
-constexpr std::string_view SCannotSetTableType = "TOrvDaoTable.F_Set_TableType: Cannot set TableType while Table is active!";
-constexpr std::string_view SCannotSetLockType = "TOrvDaoTable.F_Set_LockType: Cannot set LockType while Table is active!";
-constexpr std::string_view SCannotSetDatabase = "TOrvDaoTable.F_Set_Database: Cannot set Database while Table is Active!";
 
 struct MappedType {
   TFieldType type;
@@ -140,7 +130,7 @@ void TOrvDaoTable::CheckInactive(std::string_view message) const {
 
 void TOrvDaoTable::SetDatabase(TOrvDaoDatabase* database) {
   if (database == database_) return;
-  CheckInactive(SCannotSetDatabase);
+  CheckInactive(STableCannotSetDatabase);
   if (database_ != nullptr) RemoveFreeNotification(*database_);
   database_ = database;
   if (database_ != nullptr) FreeNotification(*database_);
@@ -187,7 +177,7 @@ void TOrvDaoTable::OpenDaoRecordset() {
   if (databaseAutoActivate_) {
     database_->SetConnected(true);
   } else if (!database_->Connected()) {
-    DatabaseError(SNotConnected);
+    DatabaseError(STableNotConnected);
   }
   if (tableType_ == recordset_type::dynamic && database_->DatabaseType() != "ODBC") DatabaseError(SDynamicNeedsOdbc);
   if (database_->ReadOnly() || tableType_ == recordset_type::snapshot || tableType_ == recordset_type::forwardOnly) {

@@ -12,6 +12,7 @@
 #include "data/TOrvDaoDatabase.h"
 #include "data/TOrvDaoTable.h"
 #include "data/bookmark_handle.h"
+#include "data/messages.h"
 #include "framework/DbErrors.h"
 #include "platform/automation/ole_exception.h"
 #include "platform/dao/typelib/dao_typelib.h"
@@ -29,10 +30,6 @@ using framework::TRecordBuffer;
 
 namespace {
 
-constexpr std::string_view SGotoNotActive =
-    "TOrvDaoTable.InternalGotoBookmark: Cannot goto Bookmark - Table is not Active";
-constexpr std::string_view SInvalidBookmark = "Invalid Bookmark!";
-constexpr std::string_view SBookmarksNotSupported = "Bookmarks are not supported!";
 constexpr int kRecordDeleted = 3167;
 
 }  // namespace

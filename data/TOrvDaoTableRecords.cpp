@@ -5,6 +5,7 @@
 #include "data/TOrvDaoTable.h"
 #include "data/bookmark_handle.h"
 #include "data/engine_text.h"
+#include "data/messages.h"
 #include "framework/DbErrors.h"
 #include "platform/big5/big5.h"
 #include "platform/dao/typelib/dao_typelib.h"
@@ -17,8 +18,6 @@ using framework::TField;
 using framework::TRecordBuffer;
 
 namespace {
-
-constexpr std::string_view SWriteReadOnly = "Cannot write to ReadOnly table!";
 
 bool IsMemo(int daoType) noexcept { return daoType == dbMemo; }
 bool IsBinaryBlob(int daoType) noexcept { return daoType == dbLongBinary || daoType == dbVarBinary; }

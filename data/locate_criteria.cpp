@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "data/TOrvDaoDatabase.h"
+#include "data/messages.h"
 #include "framework/DbErrors.h"
 #include "platform/big5/big5.h"
 #include "platform/big5/letter_case.h"
@@ -10,8 +11,6 @@
 namespace data {
 
 namespace {
-
-constexpr std::string_view SUnableToBuild = "Unable to build Lookup Key SQL!";
 
 // Calls `each` with every character of a Big5 text: one byte, or the two
 // bytes of a double-byte character.

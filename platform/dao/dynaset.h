@@ -30,6 +30,9 @@
 //    bookmark of this keyset, 3167 (after moving there) when the row is gone.
 //  - edit: 3027 when not updatable, 3021 without a current row, 3167 when
 //    the row is gone; reads the row afresh and remembers its change counter.
+//    (Update writes only if the counter and every stored value are still
+//    those read here, so a row replaced by another program with its counter
+//    reset is a conflict too.)
 //    addNew: 3027 when not updatable; starts a new row with the defaults.
 //  - setValue: 3020 outside Edit/AddNew, 3164 for the auto-increment
 //    column, 3421/3349 for a value the column cannot hold.
@@ -123,6 +126,7 @@ class Dynaset {
   void endPendingChange() noexcept;
   void requireOpen() const;
   void requireUpdatable() const;
+  void readRowForEdit();
   void updateEditedRow();
   void insertNewRow();
 
@@ -146,6 +150,8 @@ class Dynaset {
   std::vector<bool> assigned_;
   std::int64_t editedRowId_ = 0;
   std::int64_t editedVersion_ = 0;
+  RowData editedRow_;                     // the row as Edit read it
+  std::vector<StoredValue> editedStored_;  // its values exactly as stored, one per column
   std::optional<std::int64_t> lastModified_;
   std::shared_ptr<FindCache> findCache_;  // shared with clones
 };

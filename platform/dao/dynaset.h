@@ -18,10 +18,13 @@
 //    BOF or EOF); it counts live rows from there and stops at BOF or EOF when
 //    it runs past an end; move(0) re-reads the current row. Every move ends a
 //    pending Edit or AddNew without saving it.
-//  - A row deleted by another connection stays a position (a hole): the
-//    cursor may stand on it, but reading its values, Edit and Delete fail
-//    with 3167. A row deleted through this keyset is skipped by moves; while
-//    the cursor still stands on it, reading it gives 3167 as well.
+//  - A row deleted by another connection stays a position (a hole) until
+//    the cursor finds it gone: reading its values, Move 0, Edit, Delete and
+//    setting a bookmark to it fail with 3167, and then every row of the
+//    keyset found gone (keyset.h) counts as deleted through the keyset, so
+//    that positions and recordCount are true again. A row deleted through
+//    this keyset is skipped by moves; while the cursor still stands on it,
+//    reading it gives 3167 as well.
 //  - absolutePosition: 0-based among live rows, -1 without a current row;
 //    setting it outside [0, recordCount) is 3001. recordCount: exact, holes
 //    included, rows removed through the keyset excluded.
@@ -127,6 +130,7 @@ class Dynaset {
   void requireOpen() const;
   void requireUpdatable() const;
   void readRowForEdit();
+  [[noreturn]] void reportRowGone();
   void updateEditedRow();
   void insertNewRow();
 

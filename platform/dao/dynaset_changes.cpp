@@ -36,7 +36,10 @@ void Dynaset::readRowForEdit() {
   editedStored_.clear();
   try {
     statement.bindInteger(1, position_.rowId);
-    if (!statement.step()) raise(error::recordDeleted);
+    if (!statement.step()) {
+      statement.reset();
+      reportRowGone();
+    }
     reader_.readRow(statement, 0, editedRow_);
     for (std::size_t i = 0; i < table_->columns.size(); ++i) {
       editedStored_.push_back(copyColumnValue(statement, static_cast<int>(i) + 2));
@@ -173,7 +176,7 @@ void Dynaset::deleteCurrent() {
     } catch (const SqliteError& failure) {
       connection_->raiseSqliteFailure(failure);
     }
-    if (connection_->sql().changes() == 0) raise(error::recordDeleted);
+    if (connection_->sql().changes() == 0) reportRowGone();
   });
   keyset_->markRemoved(rowId);
   reader_.forget();

@@ -147,6 +147,19 @@ void TForm1::OrvDaoTable1AfterScroll(framework::TDataSet&) { UpdateStatusLine();
 
 void TForm1::OrvDaoTable1AfterPost(framework::TDataSet&) { classify::OrvDaoTable1AfterPost(*OrvDaoTable1); }
 
+void TForm1::ShowNetworkShareNotice() {
+  if (OrvDaoDatabase1 == nullptr || OrvDaoDatabase1->NetworkFileSystem().empty()) return;
+  const std::string& fileSystem = OrvDaoDatabase1->NetworkFileSystem();
+  // One line in the width left of the export check box; the tool tip says
+  // it at length and stays.
+  Label2->setText(QStringLiteral("注意：網路磁碟（%1）上多台電腦同時寫入並不安全，團隊請用伺服器資料庫。")
+                      .arg(QString::fromStdString(fileSystem)));
+  Label2->setToolTip(QStringLiteral("資料庫檔案位於網路磁碟（%1）上。多台電腦同時寫入同一檔案並不安全；"
+                                    "團隊共用請改用伺服器資料庫。")
+                         .arg(QString::fromStdString(fileSystem)));
+  Label2->adjustSize();
+}
+
 void TForm1::UpdateStatusLine() {
   // Always the main table, whichever dataset raised the event.
   if (OrvDaoTable1 == nullptr || OrvDaoTable1->RecNo() < 1) {

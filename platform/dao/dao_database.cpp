@@ -190,6 +190,9 @@ const automation::DispatchTable& DaoDatabase::dispatchTable() const {
             return 0;
           })
           .property("Updatable", [](Self& self) { return !self.connection().isReadOnly(); })
+          // The engine's own: the network or FUSE file system the file lies
+          // on ("NFS", "SMB2", ...), empty on a local disk.
+          .property("NetworkFileSystem", [](Self& self) { return self.connection().networkFileSystem(); })
           .property("Connect", [](Self& self) {
             self.connection();
             return self.state_->connect;

@@ -11,6 +11,7 @@
 
 #include "framework/TDataSet.h"
 #include "platform/automation/ole_exception.h"
+#include "platform/dao/database_connection.h"
 #include "tests/data/data_test_support.h"
 #include "tests/reliability/reliability_support.h"
 
@@ -80,10 +81,12 @@ TEST_F(ChangedUnderEdit, EveryWayOfChangingTheRowUnderAnEditIsAConflict) {
       // The counter back to its default, the values changed.
       {"INSERT OR REPLACE with the same ID",
        "INSERT OR REPLACE INTO \"0_Data_Input\"(ID, Li_Chang) VALUES(1, 'theirs')", "Li_Chang", "theirs"},
-      // The counter put back to what the edit read.
-      {"an update that restores the counter",
-       "UPDATE \"0_Data_Input\" SET Ren_Zhi = 'theirs', zen_version = zen_version WHERE ID = 1", "Ren_Zhi",
-       "theirs"},
+      // The counter put back to what the edit read (an explicit change of
+      // the counter is not counted again).
+      {"an update that puts the counter back",
+       "UPDATE \"0_Data_Input\" SET Ren_Zhi = 'theirs', zen_version = zen_version + 1 WHERE ID = 1; "
+       "UPDATE \"0_Data_Input\" SET zen_version = zen_version - 1 WHERE ID = 1",
+       "Ren_Zhi", "theirs"},
       {"a delete and an insert with the same ID",
        "DELETE FROM \"0_Data_Input\" WHERE ID = 1; INSERT INTO \"0_Data_Input\"(ID, Li_Chang) VALUES(1, 'again')",
        "Li_Chang", "again"},
@@ -129,10 +132,40 @@ TEST_F(ChangedUnderEdit, AnUnchangedRowIsStillPostedAfterAnotherRowChanged) {
 TEST_F(ChangedUnderEdit, AColumnMissingFromTheTableIsReportedWhenTheTableOpens) {
   // The catalogue still lists CJ_Input; the table no longer has it.
   ASSERT_EQ(RunSql(path, "ALTER TABLE \"0_Data_Input\" DROP COLUMN CJ_Input"), "");
+  {
+    datatest::Form form(path);
+    EXPECT_EQ(ErrorOf([&] { form.OpenTable(kTable); }), "3265 Item not found in this collection.");
+    // The other tables open as before.
+    EXPECT_EQ(ErrorOf([&] { form.OpenTable("1_Li_Chang", "OrvDaoTable2"); }), "no error");
+  }
+  // The change counter, which no catalogue lists, is required as well.
+  ASSERT_EQ(RunSql(path, "DROP TRIGGER \"zen_version_1_Li_Chang\"; "
+                         "ALTER TABLE \"1_Li_Chang\" DROP COLUMN zen_version"),
+            "");
   datatest::Form form(path);
-  EXPECT_EQ(ErrorOf([&] { form.OpenTable(kTable); }), "3265 Item not found in this collection.");
-  // The other tables open as before.
-  EXPECT_EQ(ErrorOf([&] { form.OpenTable("1_Li_Chang", "OrvDaoTable2"); }), "no error");
+  EXPECT_EQ(ErrorOf([&] { form.OpenTable("1_Li_Chang"); }), "3265 Item not found in this collection.");
+}
+
+TEST_F(ChangedUnderEdit, TheEngineNeverReadsADoubleQuotedUnknownNameAsText) {
+  // SQLite's compatibility setting would turn "CJ_Input" into the text
+  // 'CJ_Input' once the column is gone; the engine's connections refuse.
+  ASSERT_EQ(RunSql(path, "ALTER TABLE \"0_Data_Input\" DROP COLUMN CJ_Input"), "");
+  const auto connection = dao::DatabaseConnection::open(path, {});
+  std::string failure = "no error";
+  try {
+    connection->sql().prepare("SELECT \"CJ_Input\" FROM \"0_Data_Input\"");
+  } catch (const dao::SqliteError& error) {
+    failure = error.what();
+  }
+  EXPECT_EQ(failure, "no such column: CJ_Input");
+  // Nor in definitions: an index on the name, not on a constant text.
+  try {
+    connection->sql().execute("CREATE INDEX i ON \"0_Data_Input\"(\"CJ_Input\")");
+    failure = "no error";
+  } catch (const dao::SqliteError& error) {
+    failure = error.what();
+  }
+  EXPECT_EQ(failure, "no such column: CJ_Input");
 }
 
 TEST_F(ChangedUnderEdit, LosingTheEditedRecordToAnotherUserLeavesTrueRecordNumbers) {

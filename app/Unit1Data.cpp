@@ -60,6 +60,9 @@ void TForm1::CreateDataComponents() {
   OrvDaoTable1 = CreateTable(1, tables::DataInput);
   OrvDaoTable1->AfterScroll = [this](framework::TDataSet& dataSet) { OrvDaoTable1AfterScroll(dataSet); };
   OrvDaoTable1->AfterPost = [this](framework::TDataSet& dataSet) { OrvDaoTable1AfterPost(dataSet); };
+  // A cancel after a failed post may follow the loss of the record to
+  // another user: the count shown must be the one there is.
+  OrvDaoTable1->AfterCancel = [this](framework::TDataSet&) { UpdateStatusLine(); };
   OrvDaoTable2 = CreateTable(2, tables::LiChang);
   OrvDaoTable3 = CreateTable(3, tables::XianXiang);
   OrvDaoTable4 = CreateTable(4, tables::RenZhi);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The built program on a database "on a network share" and on a local disk,
-# driven through a real X server (Xvfb) with xdotool; the file is read with
-# sqlite3 while the program runs.
+# The built program while other programs use its file: a backup copying the
+# file, a network share, another user deleting the record being edited.
+# Driven through a real X server (Xvfb) with xdotool; the file is read and
+# changed with sqlite3 while the program runs.
 #
-#   bash tests/e2e/network_share_session.sh BUILD_DIR
+#   bash tests/e2e/other_writers_session.sh BUILD_DIR
 #
 # The share is simulated: ZENMORA_FILE_SYSTEM_TYPE=0x6969 makes the engine's
 # file-system probe report NFS for the file. Checked: on the local disk a
@@ -11,9 +12,12 @@
 # while the program runs, holds it); on the share the program works in
 # rollback-journal mode (no -wal beside the file), says once in the status
 # line that several machines writing the file is not safe, without a box to
-# dismiss, and the first move shows the record status as on a local disk.
+# dismiss, and the first move shows the record status as on a local disk;
+# after a post fails because another user deleted the record, cancel shows
+# the record number and count of the rows there are (compared with a run on
+# a copy from which that record was deleted beforehand).
 # One line per check; the last line is "N passed, M failed"; exit 0 only
-# when every check passed. The whole run is bounded (watchdog at 120 s).
+# when every check passed. The whole run is bounded (watchdog at 170 s).
 
 set -u
 
@@ -22,7 +26,7 @@ ROOT="$(cd "$HERE/../.." && pwd)"
 BUILD_DIR="$(cd "${1:?usage: network_share_session.sh BUILD_DIR}" && pwd)"
 APP="$BUILD_DIR/app/zenmora"
 DB_SRC="$BUILD_DIR/app/Lexora_Concept.mdb"
-ART="$ROOT/artifacts/e2e-share"
+ART="$ROOT/artifacts/e2e-other-writers"
 CAPTION="Zenmora１．０１版"
 
 for tool in Xvfb xdotool xwininfo import compare sqlite3 python3; do
@@ -32,9 +36,8 @@ done
 [ -f "$DB_SRC" ] || { echo "no database at $DB_SRC"; exit 2; }
 
 WORK="$(mktemp -d /tmp/zenmora-share.XXXXXX)"
-mkdir -p "$WORK/local" "$WORK/share" "$ART"
-cp "$DB_SRC" "$WORK/local/Lexora_Concept.mdb"
-cp "$DB_SRC" "$WORK/share/Lexora_Concept.mdb"
+mkdir -p "$WORK/local" "$WORK/share" "$WORK/lost" "$WORK/reference" "$ART"
+for folder in local share lost reference; do cp "$DB_SRC" "$WORK/$folder/Lexora_Concept.mdb"; done
 rm -f "$ART"/*.png
 
 PASS=0
@@ -55,7 +58,7 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'echo "FAIL: run stopped by the time limit"; exit 3' USR1
-( sleep 120; kill -USR1 $$ ) >/dev/null 2>&1 &
+( sleep 170; kill -USR1 $$ ) >/dev/null 2>&1 &
 WATCHDOG_PID=$!
 
 check() {  # check NAME EXPECTED ACTUAL
@@ -112,7 +115,7 @@ click_at() {
     sleep 0.3
 }
 nav() { click_at $((232 + $1 * 29 + 14)) 355; sleep 0.2; }
-NAV_NEXT=2; NAV_POST=6
+NAV_NEXT=2; NAV_POST=6; NAV_CANCEL=7
 BOX_DEF=(100 163)  # the definition box, bound to CJ_Input
 status_crop() {  # the record status part of the status line
     import -window "$WIN" -crop 220x16+$((PX + 0))+$((PY + 311)) +repage "$1" 2>/dev/null
@@ -171,6 +174,38 @@ check "share: the post is in the file" "sharepost" "$(cj_of "$SHARE" 2)"
 check_true "share: still no write-ahead log" "-wal exists" test ! -e "$SHARE-wal"
 check_true "share: the program closes" "exit status" stop_app
 check "share: the file is sound" "ok" "$(sqlite3 "$SHARE" 'PRAGMA integrity_check')"
+
+# ---- 3. the record lost to another user ------------------------------------
+echo "# 3. the record lost to another user (t=${SECONDS}s)"
+REFERENCE="$WORK/reference/Lexora_Concept.mdb"
+LOST="$WORK/lost/Lexora_Concept.mdb"
+sqlite3 "$REFERENCE" 'DELETE FROM "0_Data_Input" WHERE ID=2'
+start_app "$WORK/reference"
+nav $NAV_NEXT
+status_crop "$ART/reference-2.png"
+nav $NAV_NEXT
+status_crop "$ART/reference-3.png"
+check_true "reference: the program closes" "exit status" stop_app
+start_app "$WORK/lost"
+nav $NAV_NEXT
+click_at "${BOX_DEF[0]}" "${BOX_DEF[1]}"
+xdotool key ctrl+a
+xdotool type --delay 40 "mine"
+sqlite3 "$LOST" 'DELETE FROM "0_Data_Input" WHERE ID=2'
+nav $NAV_POST
+sleep 0.5
+check "lost: the post fails with a message box" "2" "$(visible_windows)"
+xdotool key Return
+sleep 0.4
+nav $NAV_CANCEL
+status_crop "$ART/lost-2.png"
+check_true "lost: after cancel the status line is as if the record had never been there" "differs" \
+    same_image "$ART/reference-2.png" "$ART/lost-2.png"
+nav $NAV_NEXT
+status_crop "$ART/lost-3.png"
+check_true "lost: Next counts on from there" "differs" same_image "$ART/reference-3.png" "$ART/lost-3.png"
+check_true "lost: the program closes" "exit status" stop_app
+check "lost: the other user's delete stands" "0" "$(sqlite3 "$LOST" 'SELECT count(*) FROM "0_Data_Input" WHERE ID=2')"
 
 echo "$PASS passed, $FAIL failed"
 [ "$FAIL" -eq 0 ]

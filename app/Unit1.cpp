@@ -282,6 +282,7 @@ void TForm1::FormCreate() {
   CheckBox1->setChecked(false);
   probe(CreationStep::FormCreate);
   UpdateStatusLine();
+  ShowNetworkShareNotice();
 }
 
 void TForm1::Panel2DblClick() {

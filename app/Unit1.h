@@ -102,6 +102,12 @@ class TForm1 : public QWidget {
   // Writes the record status line (Label2) from the main table: "資料庫全空"
   // without a current record, else "<RecNo> ∕ <RecordCount>  筆資料".
   void UpdateStatusLine();
+  // When the database file lies on a network or FUSE file system: tells
+  // once, in the status line, that several machines writing one file there
+  // is not safe and that a server database is the way for a team. The text
+  // stays as the status line's tool tip; the first move of the record shows
+  // the record status again. Nothing on a local disk.
+  void ShowNetworkShareNotice();
 
   // Ties every data-bound control of tab 1 (DBEdit1..11, DBComboBox1..5,
   // DBMemo1, DBText1, DBNavigator1) to its field through the data source of

@@ -60,6 +60,9 @@ void TForm1::CreateDataComponents() {
   OrvDaoTable1 = CreateTable(1, tables::DataInput);
   OrvDaoTable1->AfterScroll = [this](framework::TDataSet& dataSet) { OrvDaoTable1AfterScroll(dataSet); };
   OrvDaoTable1->AfterPost = [this](framework::TDataSet& dataSet) { OrvDaoTable1AfterPost(dataSet); };
+  // A cancel after a failed post may follow the loss of the record to
+  // another user: the count shown must be the one there is.
+  OrvDaoTable1->AfterCancel = [this](framework::TDataSet&) { UpdateStatusLine(); };
   OrvDaoTable2 = CreateTable(2, tables::LiChang);
   OrvDaoTable3 = CreateTable(3, tables::XianXiang);
   OrvDaoTable4 = CreateTable(4, tables::RenZhi);
@@ -146,6 +149,19 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::OrvDaoTable1AfterScroll(framework::TDataSet&) { UpdateStatusLine(); }
 
 void TForm1::OrvDaoTable1AfterPost(framework::TDataSet&) { classify::dropStanceCodeWithoutStance(*OrvDaoTable1); }
+
+void TForm1::ShowNetworkShareNotice() {
+  if (OrvDaoDatabase1 == nullptr || OrvDaoDatabase1->NetworkFileSystem().empty()) return;
+  const std::string& fileSystem = OrvDaoDatabase1->NetworkFileSystem();
+  // One line in the width left of the export check box; the tool tip says
+  // it at length and stays.
+  Label2->setText(QStringLiteral("注意：網路磁碟（%1）上多台電腦同時寫入並不安全，團隊請用伺服器資料庫。")
+                      .arg(QString::fromStdString(fileSystem)));
+  Label2->setToolTip(QStringLiteral("資料庫檔案位於網路磁碟（%1）上。多台電腦同時寫入同一檔案並不安全；"
+                                    "團隊共用請改用伺服器資料庫。")
+                         .arg(QString::fromStdString(fileSystem)));
+  Label2->adjustSize();
+}
 
 void TForm1::UpdateStatusLine() {
   // Always the main table, whichever dataset raised the event.

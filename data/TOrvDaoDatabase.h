@@ -93,6 +93,10 @@ class TOrvDaoDatabase : public framework::TComponent {
   void SetDatabaseParameters(const std::string& value);
   // After connecting: the database's Version ("3.0"); a stored value is ignored.
   const std::string& DatabaseVersionInfo() const noexcept { return databaseVersionInfo_; }
+  // The network or FUSE file system the connected database file lies on
+  // ("NFS", "SMB/CIFS", "FUSE", ...); empty on a local disk, before
+  // connecting, and for engines that do not tell.
+  const std::string& NetworkFileSystem() const noexcept { return networkFileSystem_; }
   void SetDatabaseVersionInfo(const std::string&) noexcept {}
   bool ReadOnly() const noexcept { return readOnly_; }
   // True also makes every open table read-only.
@@ -238,6 +242,7 @@ class TOrvDaoDatabase : public framework::TComponent {
   std::string database_;
   std::string databaseParameters_;
   std::string databaseVersionInfo_;
+  std::string networkFileSystem_;
   bool readOnly_ = false;
   bool loginPrompt_ = false;
   std::string userName_ = "Admin";

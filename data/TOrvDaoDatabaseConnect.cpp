@@ -116,6 +116,12 @@ void TOrvDaoDatabase::Connect() {
     daoDatabase_.reset();
     throw;
   }
+  networkFileSystem_.clear();
+  try {
+    networkFileSystem_ = daoDatabase_->get(member::kNetworkFileSystem).asText();
+  } catch (const std::exception&) {
+    // An engine that does not tell: taken as a local file.
+  }
   RefreshCollections();
   connected_ = true;
   EngineIdle();

@@ -88,6 +88,9 @@ std::vector<std::pair<std::size_t, Variant>> TOrvDaoTable::ChangedValues(const T
 }
 
 void TOrvDaoTable::CleanUpFailedUpdate(bool inserting) noexcept {
+  // A post that failed because another user changed or deleted the row may
+  // leave fewer rows than counted.
+  recount_ = true;
   try {
     if (inserting) {
       if (EditMode() == edit_mode::adding) recordset_->call(member::kCancelUpdate);

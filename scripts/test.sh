@@ -16,6 +16,8 @@ CRITERIA_FUZZ_BUILD_DIR="$BUILD/criteria-fuzz" \
 # on a fresh copy of the bundled database; screenshots go to artifacts/e2e/.
 ninja -C "$BUILD" lexora_db
 bash "$ROOT/tests/e2e/user_session.sh" "$BUILD"
+# The program while other programs copy, share or change its file.
+bash "$ROOT/tests/e2e/other_writers_session.sh" "$BUILD"
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600

@@ -131,12 +131,17 @@ def main():
     post = ops.get("BM_Post_Table")
     normal = ops.get("BM_Post_Raw/full_sync:0")
     full = ops.get("BM_Post_Raw/full_sync:1")
+    same = ops.get("BM_Post_Raw/full_sync:2")
+    if post and same:
+        # The engine commits with WAL and synchronous=FULL and then copies the
+        # log into the database file: a post is in the file itself when
+        # Update returns, so it is set against raw SQLite doing the same.
+        r.add("One post, in the database file, p99 (engine: WAL, synchronous=FULL, checkpoint)", post["p99_us"],
+              same["p99_us"], "≤ 1.5× raw p99", post["p99_us"] <= 1.5 * same["p99_us"])
+        r.add("One post, in the database file, p50 (same)", post["p50_us"], same["p50_us"], "report", None)
     if post and full:
-        # The engine commits with WAL and synchronous=FULL: a post is on disk
-        # when Update returns, so it is set against raw SQLite doing the same.
-        r.add("One post with full durability, p99 (engine: WAL, synchronous=FULL)", post["p99_us"],
-              full["p99_us"], "≤ 2 ms p99", post["p99_us"] <= 2000)
-        r.add("One post with full durability, p50 (same)", post["p50_us"], full["p50_us"], "report", None)
+        r.add("One post, p99, against raw SQLite leaving it in the log (synchronous=FULL, no checkpoint)",
+              post["p99_us"], full["p99_us"], "report", None)
     if post and normal:
         r.add("One post, p99, against raw SQLite without a sync per commit (synchronous=NORMAL)", post["p99_us"],
               normal["p99_us"], "report", None)

@@ -190,6 +190,9 @@ const automation::DispatchTable& DaoDatabase::dispatchTable() const {
             return 0;
           })
           .property(member::kUpdatable, [](Self& self) { return !self.connection().isReadOnly(); })
+          // The engine's own: the network or FUSE file system the file lies
+          // on ("NFS", "SMB2", ...), empty on a local disk.
+          .property(member::kNetworkFileSystem, [](Self& self) { return self.connection().networkFileSystem(); })
           .property(member::kConnect, [](Self& self) {
             self.connection();
             return self.state_->connect;

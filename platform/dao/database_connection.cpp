@@ -1,9 +1,11 @@
 #include "platform/dao/database_connection.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/dao/criteria/criteria.h"
 #include "platform/dao/file_format.h"
+#include "platform/dao/file_system_type.h"
 
 namespace dao {
 
@@ -50,6 +52,7 @@ std::shared_ptr<DatabaseConnection> DatabaseConnection::open(const std::string& 
 }
 
 void DatabaseConnection::connect() {
+  networkFileSystem_ = networkFileSystemName(path_);
   const int flags = (settings_.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   try {
     sqlite_ = SqliteConnection(path_, flags);
@@ -74,10 +77,22 @@ void DatabaseConnection::connect() {
       if (check.isNull(3)) raise(error::damagedDatabase, path_);
       journalMode = std::string(check.text(2));
     }
-    if (!settings_.readOnly && journalMode != "wal") {
-      sqlite_.execute("PRAGMA journal_mode=WAL");
+    // The log's index lives in memory shared by the processes using the
+    // file, which exists only on one machine: on a network file system the
+    // changes go through a rollback journal straight into the file.
+    const std::string wantedMode = networkFileSystem_.empty() ? "wal" : "delete";
+    if (!settings_.readOnly && journalMode != wantedMode) {
+      try {
+        sqlite_.execute("PRAGMA journal_mode=" + wantedMode);
+      } catch (const SqliteError& failure) {
+        // Another connection has the file open in the other mode, which
+        // cannot change under it: keep the file's mode.
+        if (failure.primaryCode() != SQLITE_BUSY && failure.primaryCode() != SQLITE_LOCKED) throw;
+      }
       journalMode = sqlite_.queryText("PRAGMA journal_mode");
     }
+    writeAheadLog_ = journalMode == "wal";
+    if (writeAheadLog_ && !settings_.readOnly) rememberLogFiles();
     // A post that reports success must survive a power cut as well as a
     // crash: every commit reaches the disk before Update returns. It costs
     // a few milliseconds per post, which a person saving a record never
@@ -140,8 +155,45 @@ std::uint64_t DatabaseConnection::contentStamp() {
   return generation_;
 }
 
+void DatabaseConnection::rememberLogFiles() {
+  logFiles_.clear();
+  for (const char* suffix : {"-wal", "-shm"}) {
+    FileIdentity file{path_ + suffix};
+    struct stat status {};
+    // An exclusive connection keeps the index in its own memory: no "-shm".
+    if (::stat(file.path.c_str(), &status) != 0) continue;
+    file.device = status.st_dev;
+    file.inode = status.st_ino;
+    logFiles_.push_back(std::move(file));
+  }
+}
+
+void DatabaseConnection::requireLogFilesUnchanged() const {
+  for (const FileIdentity& file : logFiles_) {
+    struct stat status {};
+    if (::stat(file.path.c_str(), &status) == 0 && status.st_dev == file.device && status.st_ino == file.inode) {
+      continue;
+    }
+    // SQLite would go on writing into the file it has open, which no other
+    // program sees any more; or it and the others would keep two logs.
+    throw EngineError(error::diskFailure,
+                      "Disk or network error while using '" + path_ + "': its log file '" + file.path +
+                          "' was deleted or replaced by another program while the database was open. The change "
+                          "was not saved. Close the program and open the database again.");
+  }
+}
+
+void DatabaseConnection::checkpoint() noexcept {
+  // Copies the log into the database file and empties it. Waits for readers
+  // through the busy handler; when they outlast it, the change stays safe
+  // in the log until the next checkpoint.
+  sqlite3_wal_checkpoint_v2(sqlite_.handle(), "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+}
+
 void DatabaseConnection::beginWrite() {
   if (settings_.readOnly) raise(error::readOnlyObject);
+  if (!sqlite_.isOpen()) raise(error::objectClosed);
+  requireLogFilesUnchanged();
   try {
     sql().execute("BEGIN IMMEDIATE");
   } catch (const SqliteError& failure) {
@@ -157,6 +209,7 @@ void DatabaseConnection::commitWrite() {
     raiseSqliteFailure(failure);
   }
   ++generation_;
+  if (writeAheadLog_) checkpoint();
 }
 
 void DatabaseConnection::rollbackWrite() noexcept {

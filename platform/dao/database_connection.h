@@ -17,6 +17,20 @@
 //    SQLite refuses with SQLITE_BUSY_SNAPSHOT); a writer that finds the file
 //    locked waits up to the lock timeout, then fails with 3218. If the work
 //    throws, the transaction is rolled back and nothing is changed.
+//  - Once write() returns, the change is in the database file itself, not
+//    only in the write-ahead log: every commit is followed by a checkpoint
+//    that empties the log (it waits for readers up to the lock timeout; a
+//    checkpoint that still cannot finish leaves the change safe in the log,
+//    and the next commit's checkpoint carries it over). Copying the
+//    database file alone therefore copies every acknowledged change.
+//  - The log and its index ("-wal", "-shm") must stay the files SQLite
+//    opened: when another program deletes or replaces either while the
+//    connection is open, every later write fails with EngineError 3043 and
+//    a text saying so, instead of writing where nobody else looks.
+//  - On a network or FUSE file system (file_system_type.h) the connection
+//    uses a rollback journal instead of the write-ahead log (unless another
+//    connection holding the file in log mode prevents the switch), and
+//    networkFileSystem() names the file system; empty on a local disk.
 //  - contentStamp() changes whenever a commit (this connection's or
 //    another's) may have changed the file since the previous call.
 //  - After close() every use throws EngineError 3420.
@@ -25,6 +39,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/dao/change_detector.h"
 #include "platform/dao/engine_error.h"
@@ -49,6 +64,8 @@ class DatabaseConnection {
   bool isReadOnly() const noexcept { return settings_.readOnly; }
   bool isExclusive() const noexcept { return settings_.exclusive; }
   bool isOpen() const noexcept { return sqlite_.isOpen(); }
+  const std::string& networkFileSystem() const noexcept { return networkFileSystem_; }
+  bool usesWriteAheadLog() const noexcept { return writeAheadLog_; }
   void close() noexcept;
 
   SqliteConnection& sql();
@@ -83,6 +100,9 @@ class DatabaseConnection {
   void beginWrite();
   void commitWrite();
   void rollbackWrite() noexcept;
+  void rememberLogFiles();
+  void requireLogFilesUnchanged() const;
+  void checkpoint() noexcept;
 
   std::string path_;
   OpenSettings settings_;
@@ -91,6 +111,14 @@ class DatabaseConnection {
   std::unique_ptr<ChangeDetector> detector_;
   std::uint64_t lastExternalStamp_ = 0;
   std::uint64_t generation_ = 0;
+  std::string networkFileSystem_;
+  bool writeAheadLog_ = false;
+  struct FileIdentity {
+    std::string path;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+  };
+  std::vector<FileIdentity> logFiles_;
 };
 
 }  // namespace dao

@@ -164,8 +164,15 @@ const RowData& Dynaset::currentRow() {
   if (position_.place != Place::OnRow) raise(error::noCurrentRecord);
   if (keyset_->isRemoved(position_.rowId)) raise(error::recordDeleted);
   if (!currentLoaded_) loadCurrent();
-  if (current_ == nullptr) raise(error::recordDeleted);
+  if (current_ == nullptr) reportRowGone();
   return *current_;
+}
+
+void Dynaset::reportRowGone() {
+  // Another connection deleted the row: from now on the keyset holds only
+  // the rows there are, so the count and positions the user sees are true.
+  keyset_->forgetRowsDeletedElsewhere();
+  raise(error::recordDeleted);
 }
 
 bool Dynaset::isBof() {
@@ -233,6 +240,8 @@ void Dynaset::move(std::int32_t rows) {
     if (keyset_->isRemoved(position_.rowId)) raise(error::recordDeleted);
     current_ = reader_.readFresh(position_.rowId);
     currentLoaded_ = true;
+    // A row found gone is reported when it is read; the keyset is true at once.
+    if (current_ == nullptr) keyset_->forgetRowsDeletedElsewhere();
     return;
   }
   const std::size_t index = currentIndex();
@@ -288,10 +297,14 @@ void Dynaset::gotoBookmark(const automation::ByteArray& bookmark) {
                                                        static_cast<std::uint32_t>(bookmark[1]) << 8 |
                                                        static_cast<std::uint32_t>(bookmark[2]) << 16 |
                                                        static_cast<std::uint32_t>(bookmark[3]) << 24);
+  if (keyset_->isDeletedElsewhere(rowId)) {
+    landOnKey(rowId);
+    raise(error::recordDeleted);
+  }
   if (!keyset_->contains(rowId)) raise(error::invalidBookmark);
   landOnKey(rowId);
   loadCurrent();
-  if (current_ == nullptr) raise(error::recordDeleted);
+  if (current_ == nullptr) reportRowGone();
 }
 
 automation::ByteArray Dynaset::lastModified() const {

@@ -18,10 +18,13 @@
 //    BOF or EOF); it counts live rows from there and stops at BOF or EOF when
 //    it runs past an end; move(0) re-reads the current row. Every move ends a
 //    pending Edit or AddNew without saving it.
-//  - A row deleted by another connection stays a position (a hole): the
-//    cursor may stand on it, but reading its values, Edit and Delete fail
-//    with 3167. A row deleted through this keyset is skipped by moves; while
-//    the cursor still stands on it, reading it gives 3167 as well.
+//  - A row deleted by another connection stays a position (a hole) until
+//    the cursor finds it gone: reading its values, Move 0, Edit, Delete and
+//    setting a bookmark to it fail with 3167, and then every row of the
+//    keyset found gone (keyset.h) counts as deleted through the keyset, so
+//    that positions and recordCount are true again. A row deleted through
+//    this keyset is skipped by moves; while the cursor still stands on it,
+//    reading it gives 3167 as well.
 //  - absolutePosition: 0-based among live rows, -1 without a current row;
 //    setting it outside [0, recordCount) is 3001. recordCount: exact, holes
 //    included, rows removed through the keyset excluded.
@@ -30,6 +33,9 @@
 //    bookmark of this keyset, 3167 (after moving there) when the row is gone.
 //  - edit: 3027 when not updatable, 3021 without a current row, 3167 when
 //    the row is gone; reads the row afresh and remembers its change counter.
+//    (Update writes only if the counter and every stored value are still
+//    those read here, so a row replaced by another program with its counter
+//    reset is a conflict too.)
 //    addNew: 3027 when not updatable; starts a new row with the defaults.
 //  - setValue: 3020 outside Edit/AddNew, 3164 for the auto-increment
 //    column, 3421/3349 for a value the column cannot hold.
@@ -123,6 +129,8 @@ class Dynaset {
   void endPendingChange() noexcept;
   void requireOpen() const;
   void requireUpdatable() const;
+  void readRowForEdit();
+  [[noreturn]] void reportRowGone();
   void updateEditedRow();
   void insertNewRow();
 
@@ -146,6 +154,8 @@ class Dynaset {
   std::vector<bool> assigned_;
   std::int64_t editedRowId_ = 0;
   std::int64_t editedVersion_ = 0;
+  RowData editedRow_;                     // the row as Edit read it
+  std::vector<StoredValue> editedStored_;  // its values exactly as stored, one per column
   std::optional<std::int64_t> lastModified_;
   std::shared_ptr<FindCache> findCache_;  // shared with clones
 };

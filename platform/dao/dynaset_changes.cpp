@@ -14,16 +14,40 @@ void Dynaset::edit() {
   if (position_.place != Place::OnRow) raise(error::noCurrentRecord);
   if (keyset_->isRemoved(position_.rowId)) raise(error::recordDeleted);
   endPendingChange();
-  // The edit starts from the row as it is stored now; its change counter
-  // tells Update whether anybody changed the row in between.
-  current_ = reader_.readFresh(position_.rowId);
-  currentLoaded_ = true;
-  if (current_ == nullptr) raise(error::recordDeleted);
+  readRowForEdit();
   editValues_ = current_->values;
   assigned_.assign(table_->columns.size(), false);
   editedRowId_ = position_.rowId;
   editedVersion_ = current_->version;
   editMode_ = EditMode::Editing;
+}
+
+void Dynaset::readRowForEdit() {
+  // The edit starts from the row as it is stored now. Its change counter and
+  // its stored values, read by one statement, are what Update requires to be
+  // unchanged: a counter alone can be reset by another program that
+  // replaces the row.
+  const std::string sql = "SELECT " + reader_.selectList() + " FROM " + quoteIdentifier(table_->sqlName) + " WHERE " +
+                          table_->rowKeySql + " = ?1";
+  SqliteStatement& statement = connection_->statement(sql);
+  StatementUse use(statement);
+  current_ = nullptr;
+  currentLoaded_ = true;
+  editedStored_.clear();
+  try {
+    statement.bindInteger(1, position_.rowId);
+    if (!statement.step()) {
+      statement.reset();
+      reportRowGone();
+    }
+    reader_.readRow(statement, 0, editedRow_);
+    for (std::size_t i = 0; i < table_->columns.size(); ++i) {
+      editedStored_.push_back(copyColumnValue(statement, static_cast<int>(i) + 2));
+    }
+  } catch (const SqliteError& failure) {
+    connection_->raiseSqliteFailure(failure);
+  }
+  current_ = &editedRow_;
 }
 
 void Dynaset::addNew() {
@@ -72,11 +96,13 @@ void Dynaset::updateEditedRow() {
     return;
   }
   const std::string version = quoteIdentifier(kRowVersionColumn);
-  const std::string keyParameter = "?" + std::to_string(written.size() + 1);
-  const std::string versionParameter = "?" + std::to_string(written.size() + 2);
-  const std::string sql = "UPDATE " + quoteIdentifier(table_->sqlName) + " SET " + assignments + version + " = " +
-                          version + " + 1 WHERE " + table_->rowKeySql + " = " + keyParameter + " AND " + version +
-                          " = " + versionParameter;
+  std::string sql = "UPDATE " + quoteIdentifier(table_->sqlName) + " SET " + assignments + version + " = " + version +
+                    " + 1 WHERE " + table_->rowKeySql + " = ?" + std::to_string(written.size() + 1) + " AND " +
+                    version + " = ?" + std::to_string(written.size() + 2);
+  int parameter = static_cast<int>(written.size()) + 2;
+  for (const ColumnSchema& column : table_->columns) {
+    sql += " AND " + quoteIdentifier(column.name) + " IS ?" + std::to_string(++parameter) + " COLLATE BINARY";
+  }
   connection_->write([&] {
     SqliteStatement& statement = connection_->statement(sql);
     StatementUse use(statement);
@@ -86,6 +112,9 @@ void Dynaset::updateEditedRow() {
       }
       statement.bindInteger(static_cast<int>(written.size() + 1), editedRowId_);
       statement.bindInteger(static_cast<int>(written.size() + 2), editedVersion_);
+      for (std::size_t i = 0; i < editedStored_.size(); ++i) {
+        statement.bindValue(static_cast<int>(written.size() + 3 + i), editedStored_[i].get());
+      }
       statement.step();
     } catch (const SqliteError& failure) {
       connection_->raiseSqliteFailure(failure);
@@ -147,7 +176,7 @@ void Dynaset::deleteCurrent() {
     } catch (const SqliteError& failure) {
       connection_->raiseSqliteFailure(failure);
     }
-    if (connection_->sql().changes() == 0) raise(error::recordDeleted);
+    if (connection_->sql().changes() == 0) reportRowGone();
   });
   keyset_->markRemoved(rowId);
   reader_.forget();

@@ -23,6 +23,7 @@ Keyset::Keyset(DatabaseConnection& connection, const TableSchema& table, std::in
   const std::string key = table.rowKeySql;
   selectSql_ = "SELECT " + key + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " + key + " > ?1 AND " + key +
                " <= ?2 ORDER BY " + key + " LIMIT ?3";
+  rangeSql_ = "SELECT " + key + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " + key + " BETWEEN ?1 AND ?2 ORDER BY " + key;
   nextChunk_ = std::max<std::size_t>(nextChunk_, loaded_.size() * 2);
 }
 
@@ -128,6 +129,42 @@ void Keyset::append(std::int64_t rowId) {
   } else {
     appended_.insert(std::lower_bound(appended_.begin(), appended_.end(), rowId), rowId);
   }
+}
+
+}  // namespace dao
+
+namespace dao {
+
+void Keyset::forgetRowsDeletedElsewhere() {
+  // The entries (loaded keys, then appended ones: one ascending list) are
+  // walked along with the keys the table holds now; an entry the table
+  // lacks was deleted by another connection.
+  const std::size_t entries = loaded_.size() + appended_.size();
+  if (entries == 0) return;
+  SqliteStatement& statement = connection_.statement(rangeSql_);
+  StatementUse use(statement);
+  std::vector<std::int64_t> gone;
+  try {
+    statement.bindInteger(1, rowIdAt(0));
+    statement.bindInteger(2, rowIdAt(entries - 1));
+    bool more = statement.step();
+    for (std::size_t index = 0; index < entries; ++index) {
+      const std::int64_t key = rowIdAt(index);
+      while (more && statement.integer(0) < key) more = statement.step();
+      if (!more || statement.integer(0) != key) gone.push_back(key);
+    }
+  } catch (const SqliteError& failure) {
+    connection_.raiseSqliteFailure(failure);
+  }
+  for (const std::int64_t key : gone) {
+    if (isRemoved(key)) continue;
+    markRemoved(key);
+    deletedElsewhere_.insert(std::lower_bound(deletedElsewhere_.begin(), deletedElsewhere_.end(), key), key);
+  }
+}
+
+bool Keyset::isDeletedElsewhere(std::int64_t rowId) const {
+  return std::binary_search(deletedElsewhere_.begin(), deletedElsewhere_.end(), rowId);
 }
 
 }  // namespace dao

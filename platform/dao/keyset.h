@@ -14,6 +14,10 @@
 //    read is simply not in it.
 //  - Entries removed through the recordset (Delete) stay in place but are
 //    not live: they count neither in liveCount() nor in positions.
+//  - forgetRowsDeletedElsewhere() reads the keys once more and turns every
+//    hole into a removed entry, so that positions and liveCount() are those
+//    of the rows there are; isDeletedElsewhere() tells such entries from
+//    those removed through the recordset.
 //  - Indexes passed in must be below size() as last reported (or be proven
 //    by hasIndex()); size() reads the whole keyset.
 #include <cstddef>
@@ -61,6 +65,8 @@ class Keyset {
   bool isRemoved(std::int64_t rowId) const;
   void markRemoved(std::int64_t rowId);
   void append(std::int64_t rowId);
+  void forgetRowsDeletedElsewhere();
+  bool isDeletedElsewhere(std::int64_t rowId) const;
 
  private:
   bool loadMore();
@@ -68,12 +74,14 @@ class Keyset {
 
   DatabaseConnection& connection_;
   std::string selectSql_;
+  std::string rangeSql_;
   std::int64_t highestKeyAtOpen_ = 0;
   std::vector<std::int64_t> loaded_;    // keys <= highestKeyAtOpen_, ascending
   bool tableComplete_ = false;
   std::size_t nextChunk_ = 256;
   std::vector<std::int64_t> appended_;  // keys of rows added through the keyset, ascending
   std::vector<std::int64_t> removed_;   // ascending
+  std::vector<std::int64_t> deletedElsewhere_;  // ascending, a part of removed_
 };
 
 }  // namespace dao

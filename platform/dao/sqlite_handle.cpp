@@ -12,6 +12,10 @@ SqliteConnection::SqliteConnection(const std::string& path, int flags) {
     sqlite3_close_v2(db);
     throw SqliteError(code, message);
   }
+  // A double-quoted name that matches no column must fail, not be read as
+  // the text of the name (which would show a column name as data).
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   db_ = db;
 }
 
@@ -100,6 +104,16 @@ void SqliteStatement::bindText(int index, std::string_view text) {
 
 void SqliteStatement::bindBlob(int index, const void* data, std::size_t size) {
   check(db_, sqlite3_bind_blob64(statement_, index, size == 0 ? "" : data, size, SQLITE_TRANSIENT));
+}
+
+void SqliteStatement::bindValue(int index, const sqlite3_value* value) {
+  check(db_, sqlite3_bind_value(statement_, index, value));
+}
+
+StoredValue copyColumnValue(const SqliteStatement& statement, int column) {
+  StoredValue copy(sqlite3_value_dup(sqlite3_column_value(statement.handle(), column)));
+  if (!copy) throw SqliteError(SQLITE_NOMEM, "out of memory");
+  return copy;
 }
 
 bool SqliteStatement::step() {

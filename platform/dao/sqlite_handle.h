@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -72,6 +73,8 @@ class SqliteStatement {
   void bindDouble(int index, double value);
   void bindText(int index, std::string_view text);
   void bindBlob(int index, const void* data, std::size_t size);
+  // A value exactly as SQLite holds it (type and bytes), e.g. one kept with StoredValue.
+  void bindValue(int index, const sqlite3_value* value);
 
   // True while a row is available; false when done. Throws SqliteError.
   bool step();
@@ -90,6 +93,13 @@ class SqliteStatement {
   sqlite3* db_ = nullptr;
   sqlite3_stmt* statement_ = nullptr;
 };
+
+// A column value copied out of a statement's row, exactly as stored.
+struct StoredValueFree {
+  void operator()(sqlite3_value* value) const noexcept { sqlite3_value_free(value); }
+};
+using StoredValue = std::unique_ptr<sqlite3_value, StoredValueFree>;
+StoredValue copyColumnValue(const SqliteStatement& statement, int column);
 
 // Resets a statement when leaving a scope, so no read lock outlives its use.
 class StatementUse {

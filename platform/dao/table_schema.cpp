@@ -41,6 +41,27 @@ const std::vector<MetadataTable>& metadataTables() {
   return tables;
 }
 
+// Every column the catalogue lists (and the change counter) must exist in
+// the table itself: a column dropped by another program is reported when
+// the table opens, not on every read or at the first post.
+void requireStoredColumns(SqliteConnection& connection, const TableSchema& schema) {
+  std::vector<std::string> stored;
+  SqliteStatement statement = connection.prepare("SELECT name FROM pragma_table_info(?1)");
+  statement.bindText(1, schema.sqlName);
+  while (statement.step()) stored.emplace_back(statement.text(0));
+  const auto has = [&stored](std::string_view name) {
+    for (const std::string& column : stored) {
+      if (automation::equalsIgnoringCase(column, name)) return true;
+    }
+    return false;
+  };
+  if (stored.empty()) raise(error::tableNotFound, schema.name);
+  for (const ColumnSchema& column : schema.columns) {
+    if (!has(column.name)) raise(error::itemNotFound);
+  }
+  if (schema.hasRowVersion && !has(kRowVersionColumn)) raise(error::itemNotFound);
+}
+
 }  // namespace
 
 bool ColumnSchema::isText() const noexcept { return daoType == dbText || daoType == dbMemo; }
@@ -142,6 +163,7 @@ std::shared_ptr<const TableSchema> loadTableSchema(SqliteConnection& connection,
     column.format = std::string(statement.text(11));
     schema->columns.push_back(std::move(column));
   } while (statement.step());
+  requireStoredColumns(connection, *schema);
   return schema;
 }
 

@@ -116,6 +116,7 @@ inline constexpr std::string_view kMoveLast = "MoveLast";
 inline constexpr std::string_view kMoveNext = "MoveNext";
 inline constexpr std::string_view kMovePrevious = "MovePrevious";
 inline constexpr std::string_view kName = "Name";
+inline constexpr std::string_view kNetworkFileSystem = "NetworkFileSystem";  // the engine's own: "NFS", "SMB2", ... or empty on a local disk
 inline constexpr std::string_view kNoMatch = "NoMatch";
 inline constexpr std::string_view kNumber = "Number";
 inline constexpr std::string_view kOpenConnection = "OpenConnection";

@@ -260,6 +260,8 @@ std::string toUtf8Lenient(std::string_view big5) {
   return out;
 }
 
+bool isUserDefined(unsigned char lead, unsigned char trail) noexcept { return eudcCodePoint(lead, trail) != 0; }
+
 bool canEncode(std::string_view utf8) { return tryFromUtf8(utf8).has_value(); }
 
 std::size_t byteLength(std::string_view utf8) { return fromUtf8(utf8).size(); }

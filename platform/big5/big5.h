@@ -57,6 +57,9 @@ std::size_t byteLength(std::string_view utf8);
 // Whether the byte can begin a two-byte Big5 character.
 constexpr bool isLeadByte(unsigned char byte) noexcept { return byte >= 0x81 && byte <= 0xFE; }
 
+// Whether lead and trail byte form a user-defined (EUDC) code.
+bool isUserDefined(unsigned char lead, unsigned char trail) noexcept;
+
 // The longest prefix of a Big5 text that is at most maxBytes long and ends
 // at a character boundary: a two-byte character that would be split is
 // dropped whole, so a cut never stores half a character.

@@ -201,6 +201,16 @@ void DatabaseBuilder::createTable(const TableDefinition& table) {
 
 void DatabaseBuilder::insertRows(const std::string& table, const std::vector<std::string>& columns,
                                  const std::vector<std::vector<CellValue>>& rows) {
+  insert(table, columns, rows, false);
+}
+
+void DatabaseBuilder::insertRowsKeepingKeys(const std::string& table, const std::vector<std::string>& columns,
+                                            const std::vector<std::vector<CellValue>>& rows) {
+  insert(table, columns, rows, true);
+}
+
+void DatabaseBuilder::insert(const std::string& table, const std::vector<std::string>& columns,
+                             const std::vector<std::vector<CellValue>>& rows, bool keepKeys) {
   SqliteConnection& sql = impl_->connection();
   const std::shared_ptr<const TableSchema> schema = loadTableSchema(sql, table);
   if (schema->alwaysReadOnly) raise(error::readOnlyObject);
@@ -208,14 +218,16 @@ void DatabaseBuilder::insertRows(const std::string& table, const std::vector<std
   for (const std::string& name : columns) {
     const auto index = schema->findColumn(name);
     if (!index) raise(error::itemNotFound);
-    if (schema->columns[*index].autoIncrement) raise(error::fieldNotUpdatable, schema->columns[*index].name);
+    if (schema->columns[*index].autoIncrement && !keepKeys) {
+      raise(error::fieldNotUpdatable, schema->columns[*index].name);
+    }
     given.push_back(*index);
   }
   std::vector<std::size_t> written;
   std::string names;
   std::string placeholders;
   for (std::size_t i = 0; i < schema->columns.size(); ++i) {
-    if (schema->columns[i].autoIncrement) continue;
+    if (schema->columns[i].autoIncrement && !keepKeys) continue;
     written.push_back(i);
     names += quoteIdentifier(schema->columns[i].name) + ", ";
     placeholders += "?" + std::to_string(written.size()) + ", ";

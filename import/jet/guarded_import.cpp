@@ -86,7 +86,8 @@ void removeTemporaryFiles(const std::string& temporary) {
         std::cerr << fmt::format("\rreading {}: {} rows", table, rows) << std::flush;
       };
     }
-    const ImportReport report = importJetFile(command.source, temporary, options);
+    ImportReport report = importJetFile(command.source, temporary, options);
+    report.destination = command.destination;
     if (command.progress) std::cerr << "\n";
     std::string counts;
     for (const TableTransfer& table : report.tables)

@@ -42,11 +42,13 @@ std::string renderReport(const ImportReport& report) {
   if (!report.format.empty()) out += fmt::format("Source format: {}\n", report.format);
   out += "Tables (rows read / rows written):\n";
   for (const TableTransfer& table : report.tables) {
-    const std::string name = table.source.empty() ? "(not in the source) " + table.destination
-                             : table.source == table.destination ? table.source
-                                                                  : table.source + " -> " + table.destination;
-    out += fmt::format("  {:<28} {:>10} / {:<10}{}\n", name, table.rowsRead, table.rowsWritten,
-                       table.programTable ? "" : "  (not a table of the program; copied)");
+    const std::string name = table.source.empty() || table.source == table.destination
+                                 ? table.destination
+                                 : table.source + " -> " + table.destination;
+    const char* remark = table.source.empty() ? "  (not in the source; created)"
+                         : table.programTable ? ""
+                                              : "  (not a table of the program; copied)";
+    out += fmt::format("  {:<24} {:>10} / {:<10}{}\n", name, table.rowsRead, table.rowsWritten, remark);
   }
   appendNotes(out, "Records holding user-defined characters", report.userDefinedCharacters);
   out += renderInvalidBytes(report);

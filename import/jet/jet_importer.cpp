@@ -97,6 +97,7 @@ class Importer {
   ImportReport run(const std::string& destination) {
     planTables();
     dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(destination);
+    std::vector<TableTransfer> created;
     for (const schema::TableDefinition& table : schema::allTables()) {
       const auto planned = std::find_if(plans_.begin(), plans_.end(), [&](const TablePlan& p) { return p.program == &table; });
       if (planned != plans_.end()) continue;
@@ -108,10 +109,11 @@ class Importer {
         dbbuild::writeLookupTable(builder, content);
         written = static_cast<std::uint64_t>(content.rowCount);
       }
-      report_.tables.push_back({"", std::string(table.name), 0, written, true});
+      created.push_back({"", std::string(table.name), 0, written, true});
     }
     for (TablePlan& plan : plans_) builder.createTable(plan.definition);
     for (TablePlan& plan : plans_) copyRows(builder, plan);
+    report_.tables.insert(report_.tables.end(), created.begin(), created.end());
     if (!report_.invalidBytes.empty() && !options_.replaceInvalid) throw InvalidTextError(report_);
     builder.commit();
     return report_;

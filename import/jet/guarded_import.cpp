@@ -70,25 +70,37 @@ void removeTemporaryFiles(const std::string& temporary) {
 
 [[noreturn]] void childMain(const ImportCommand& command, const std::string& temporary) {
   // The limits hold for this process only: the user's shell is untouched.
+#ifndef __SANITIZE_ADDRESS__
+  // (AddressSanitizer reserves terabytes of address space for its shadow
+  // memory, so a sanitizer build reads without the cap.)
   const rlim_t memory = command.memoryLimitBytes;
   const rlimit memoryLimit{memory, memory};
   ::setrlimit(RLIMIT_AS, &memoryLimit);
+#endif
   const rlim_t seconds = static_cast<rlim_t>(command.timeLimitSeconds);
   const rlimit cpuLimit{seconds, seconds + 1};
   ::setrlimit(RLIMIT_CPU, &cpuLimit);
   const std::string reportPath = temporary + ".report";
+  // libmdb writes its diagnostics to stderr; they are kept in a file and
+  // shown only when the reading fails. The progress line keeps the terminal.
+  const int terminal = ::dup(STDERR_FILENO);
+  const int messages = ::open((temporary + ".messages").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (messages >= 0) ::dup2(messages, STDERR_FILENO);
   int code = kChildFailed;
   try {
     ImportOptions options;
     options.replaceInvalid = command.replaceInvalid;
-    if (command.progress) {
-      options.progress = [](const std::string& table, std::uint64_t rows) {
-        std::cerr << fmt::format("\rreading {}: {} rows", table, rows) << std::flush;
+    if (command.progress && terminal >= 0) {
+      options.progress = [terminal](const std::string& table, std::uint64_t rows) {
+        const std::string line = fmt::format("\rreading {}: {} rows", table, rows);
+        [[maybe_unused]] const auto written = ::write(terminal, line.data(), line.size());
       };
     }
     ImportReport report = importJetFile(command.source, temporary, options);
     report.destination = command.destination;
-    if (command.progress) std::cerr << "\n";
+    if (command.progress && terminal >= 0) {
+      [[maybe_unused]] const auto written = ::write(terminal, "\n", 1);
+    }
     std::string counts;
     for (const TableTransfer& table : report.tables)
       counts += fmt::format("{}\t{}\n", table.destination, table.source.empty() ? table.rowsWritten : table.rowsRead);
@@ -223,9 +235,12 @@ int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostre
   }
 
   const std::string childReport = readWholeFile(temporary + ".report");
+  std::string libraryMessages = readWholeFile(temporary + ".messages");
+  if (libraryMessages.size() > 600) libraryMessages = libraryMessages.substr(0, 600) + "...\n";
   const auto fail = [&](const std::string& message, int code) {
     removeTemporaryFiles(temporary);
     err << prefix << "cannot import " << command.source << ": " << message << "\n";
+    if (!libraryMessages.empty()) err << "The reader (libmdb) reported:\n" << libraryMessages;
     return code;
   };
   if (timedOut)

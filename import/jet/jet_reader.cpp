@@ -189,6 +189,14 @@ void JetReader::readRows(std::size_t index, const std::function<bool(const std::
           if (field.siz > 0) cell.value.assign(reinterpret_cast<const char*>(mdb->pg_buf) + field.start, field.siz);
           break;
         case MDB_TEXT:
+          // A Jet 3 text value is stored inline as it is: the bytes libmdb
+          // cracked are the value (what the Latin-1 round trip would give,
+          // without its copies).
+          if (jet3) {
+            if (field.siz > 0) cell.value.assign(reinterpret_cast<const char*>(mdb->pg_buf) + field.start, field.siz);
+            break;
+          }
+          [[fallthrough]];
         case MDB_MEMO: {
           std::size_t bindSize = kInitialBindSize;
           for (;;) {

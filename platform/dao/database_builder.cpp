@@ -112,7 +112,10 @@ DatabaseBuilder DatabaseBuilder::createNew(const std::string& path) {
     SqliteConnection& sql = impl->sql;
     sql.execute("PRAGMA application_id=" + std::to_string(kApplicationId));
     sql.execute("PRAGMA user_version=" + std::to_string(kFormatRevision));
-    sql.execute("PRAGMA journal_mode=WAL");
+    // Built with the rollback journal in memory: every page is written once
+    // (in WAL mode a large build is written twice, to the log and back). The
+    // file is switched to WAL when the build is committed.
+    sql.execute("PRAGMA journal_mode=MEMORY");
     sql.execute("PRAGMA synchronous=OFF");
     sql.execute("BEGIN IMMEDIATE");
     sql.execute(
@@ -280,6 +283,7 @@ void DatabaseBuilder::commit() {
   SqliteConnection& sql = impl_->connection();
   try {
     sql.execute("COMMIT");
+    sql.execute("PRAGMA journal_mode=WAL");
     sql.execute("PRAGMA wal_checkpoint(TRUNCATE)");
   } catch (const SqliteError&) {
     raise(error::diskFailure, impl_->finalPath);

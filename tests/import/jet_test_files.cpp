@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -224,16 +225,17 @@ std::vector<Jet3Row> fidelityRows() {
 
 std::string sampleFolder() { return ZENMORA_JET_SAMPLES; }
 
-void makeBig5Jet3File(const std::string& output, const std::string& tableName, const std::vector<Jet3Column>& columns,
-                      const std::vector<Jet3Row>& rows) {
+namespace {
+
+// The sample with a Big5 header and the table defined anew; returns the
+// table's definition page. `file` holds the bytes (not yet written).
+std::size_t prepareBig5File(const std::string& output, std::string& file, const std::vector<Jet3Column>& columns) {
   if (std::filesystem::exists(output)) throw std::runtime_error(output + " exists");
-  std::string file = readFile(sampleFolder() + "/delTestV1997.mdb");
+  file = readFile(sampleFolder() + "/delTestV1997.mdb");
   rc4(file, kHeaderStart, kHeaderLength);
   put16(file, 0x3A, 0x404);
   put16(file, 0x3C, 950);
   rc4(file, kHeaderStart, kHeaderLength);
-
-  // The sample's one table: its definition page is named in the catalogue.
   writeFile(output, file);
   std::size_t tablePage = 0;
   {
@@ -242,30 +244,79 @@ void makeBig5Jet3File(const std::string& output, const std::string& tableName, c
   }
   const std::string old = file.substr(tablePage * kJet3Page, kJet3Page);
   file.replace(tablePage * kJet3Page, kJet3Page, tableDefinitionPage(old, columns));
+  return tablePage;
+}
 
-  // Memo values: inline when short, else a chain of long-value pages.
-  std::vector<std::vector<std::string>> values(rows.size());
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-      const std::optional<std::string>& cell = rows[r].at(c);
-      std::string value = cell.value_or("");
-      if (cell && columns[c].kind == Jet3Column::Kind::AutoNumber) {
-        value.assign(4, '\0');
-        put32(value, 0, static_cast<std::uint32_t>(std::stoul(*cell)));
-      } else if (cell && columns[c].kind == Jet3Column::Kind::Memo) {
-        std::string header(12, '\0');
-        if (cell->size() <= 256) {
-          put32(header, 0, static_cast<std::uint32_t>(cell->size()) | kMemoInline);
-          value = header + *cell;
-        } else {
-          put32(header, 0, static_cast<std::uint32_t>(cell->size()));
-          put32(header, 4, appendLongValue(file, *cell));
-          value = header;
-        }
+// The stored form of each cell: Long numbers as 4 bytes, Memo values with
+// their 12-byte header (inline when short, else long-value pages appended
+// to `file`).
+std::vector<std::string> storedValues(std::string& file, const std::vector<Jet3Column>& columns, const Jet3Row& row) {
+  std::vector<std::string> values;
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    const std::optional<std::string>& cell = row.at(c);
+    std::string value = cell.value_or("");
+    if (cell && columns[c].kind == Jet3Column::Kind::AutoNumber) {
+      value.assign(4, '\0');
+      put32(value, 0, static_cast<std::uint32_t>(std::stoul(*cell)));
+    } else if (cell && columns[c].kind == Jet3Column::Kind::Memo) {
+      std::string header(12, '\0');
+      if (cell->size() <= 256) {
+        put32(header, 0, static_cast<std::uint32_t>(cell->size()) | kMemoInline);
+        value = header + *cell;
+      } else {
+        put32(header, 0, static_cast<std::uint32_t>(cell->size()));
+        put32(header, 4, appendLongValue(file, *cell));
+        value = header;
       }
-      values[r].push_back(value);
     }
+    values.push_back(value);
   }
+  return values;
+}
+
+void fillFields(std::vector<MdbField>& fields, const std::vector<Jet3Column>& columns, std::vector<std::string>& values,
+                const Jet3Row& row) {
+  fields.assign(columns.size(), MdbField{});
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    const bool fixed = columns[c].kind == Jet3Column::Kind::AutoNumber;
+    mdb_fill_temp_field(&fields[c], values[c].data(), static_cast<int>(values[c].size()), fixed ? 1 : 0,
+                        row[c] ? 0 : 1, 0, static_cast<int>(c));
+  }
+}
+
+std::string emptyDataPage(std::uint32_t owner) {
+  std::string page(kJet3Page, '\0');
+  page[0] = 0x01;
+  page[1] = 0x01;
+  put16(page, 2, static_cast<unsigned>(kJet3Page - 10));
+  put32(page, 4, owner);
+  return page;
+}
+
+// Adds a row to a data page; false when it does not fit.
+bool addRow(std::string& page, const unsigned char* row, std::size_t size) {
+  const unsigned count = static_cast<unsigned char>(page[8]) | (static_cast<unsigned char>(page[9]) << 8);
+  const unsigned free = static_cast<unsigned char>(page[2]) | (static_cast<unsigned char>(page[3]) << 8);
+  if (size + 2 > free) return false;
+  const unsigned end = count == 0 ? kJet3Page
+                                  : (static_cast<unsigned char>(page[10 + (count - 1) * 2]) |
+                                     (static_cast<unsigned char>(page[11 + (count - 1) * 2]) << 8)) & 0x1FFF;
+  const unsigned start = end - static_cast<unsigned>(size);
+  page.replace(start, size, reinterpret_cast<const char*>(row), size);
+  put16(page, 10 + count * 2, start);
+  put16(page, 8, count + 1);
+  put16(page, 2, static_cast<unsigned>(free - size - 2));
+  return true;
+}
+
+}  // namespace
+
+void makeBig5Jet3File(const std::string& output, const std::string& tableName, const std::vector<Jet3Column>& columns,
+                      const std::vector<Jet3Row>& rows) {
+  std::string file;
+  prepareBig5File(output, file, columns);
+  std::vector<std::vector<std::string>> values;
+  for (const Jet3Row& row : rows) values.push_back(storedValues(file, columns, row));
   writeFile(output, file);
 
   // The sample's own rows would read as records without an ID: they are
@@ -279,21 +330,11 @@ void makeBig5Jet3File(const std::string& output, const std::string& tableName, c
     if (!table || !mdb_read_columns(table)) throw std::runtime_error("cannot read the rewritten table definition");
     mdb_rewind_table(table);
     while (mdb_fetch_row(table)) sampleRows.emplace_back(table->cur_phys_pg, static_cast<int>(table->cur_row) - 1);
-    mdb_free_tabledef(table);
-  }
-  {
-    Mdb mdb(output);
-    MdbTableDef* table = mdb_read_table(mdb.entry(tableName));
-    if (!table || !mdb_read_columns(table)) throw std::runtime_error("cannot read the rewritten table definition");
     mdb_read_indices(table);
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    std::vector<MdbField> fields(columns.size());
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-      const bool fixed = columns[c].kind == Jet3Column::Kind::AutoNumber;
-      mdb_fill_temp_field(&fields[c], values[r][c].data(), static_cast<int>(values[r][c].size()), fixed ? 1 : 0,
-                          rows[r][c] ? 0 : 1, 0, static_cast<int>(c));
-    }
-    if (!mdb_insert_row(table, static_cast<int>(columns.size()), fields.data())) {
+    std::vector<MdbField> fields;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      fillFields(fields, columns, values[r], rows[r]);
+      if (!mdb_insert_row(table, static_cast<int>(columns.size()), fields.data())) {
         mdb_free_tabledef(table);
         throw std::runtime_error("libmdb could not insert row " + std::to_string(r));
       }
@@ -306,6 +347,90 @@ void makeBig5Jet3File(const std::string& output, const std::string& tableName, c
     file[at + 1] = static_cast<char>(file[at + 1] | 0x40);
   }
   writeFile(output, file);
+}
+
+void makeLargeBig5Jet3File(const std::string& output, const std::string& tableName,
+                           const std::vector<Jet3Column>& columns, std::size_t rowCount,
+                           const std::function<Jet3Row(std::size_t)>& row) {
+  std::string file;
+  const std::size_t tablePage = prepareBig5File(output, file, columns);
+  writeFile(output, file);
+  {
+    Mdb mdb(output);
+    renameInCatalogue(mdb, "Table", tableName);
+  }
+  file = readFile(output);
+  Mdb mdb(output);
+  MdbTableDef* table = mdb_read_table(mdb.entry(tableName));
+  if (!table || !mdb_read_columns(table)) throw std::runtime_error("cannot read the rewritten table definition");
+
+  // Data pages after the file's pages; the usage map's row and its bitmap
+  // pages after those.
+  std::vector<std::size_t> dataPages;
+  std::string page = emptyDataPage(static_cast<std::uint32_t>(tablePage));
+  std::vector<unsigned char> packed(kJet3Page);
+  std::vector<MdbField> fields;
+  std::string unused;  // Memo values here are short: nothing is appended
+  const auto flushPage = [&] {
+    dataPages.push_back(file.size() / kJet3Page);
+    file += page;
+    page = emptyDataPage(static_cast<std::uint32_t>(tablePage));
+  };
+  for (std::size_t r = 0; r < rowCount; ++r) {
+    const Jet3Row cells = row(r);
+    std::vector<std::string> values = storedValues(unused, columns, cells);
+    fillFields(fields, columns, values, cells);
+    const int size = mdb_pack_row(table, packed.data(), static_cast<unsigned>(columns.size()), fields.data());
+    if (size <= 0) throw std::runtime_error("libmdb could not pack row " + std::to_string(r));
+    if (!addRow(page, packed.data(), static_cast<std::size_t>(size))) {
+      flushPage();
+      addRow(page, packed.data(), static_cast<std::size_t>(size));
+    }
+  }
+  mdb_free_tabledef(table);
+  flushPage();
+
+  const std::size_t bitsPerMapPage = (kJet3Page - 4) * 8;
+  const std::size_t lastPage = dataPages.back() + 64;
+  const std::size_t mapPages = lastPage / bitsPerMapPage + 1;
+  const std::size_t mapRowPage = file.size() / kJet3Page;
+  const std::size_t firstMapPage = mapRowPage + 1;
+  std::string mapRow(1 + 4 * mapPages, '\0');
+  mapRow[0] = 0x01;
+  for (std::size_t m = 0; m < mapPages; ++m) put32(mapRow, 1 + 4 * m, static_cast<std::uint32_t>(firstMapPage + m));
+  std::string rowPage = emptyDataPage(0);
+  addRow(rowPage, reinterpret_cast<const unsigned char*>(mapRow.data()), mapRow.size());
+  file += rowPage;
+  std::vector<std::string> maps(mapPages, std::string(kJet3Page, '\0'));
+  for (std::string& map : maps) {
+    map[0] = 0x05;
+    map[1] = 0x01;
+  }
+  for (std::size_t p : dataPages) {
+    std::string& map = maps[p / bitsPerMapPage];
+    const std::size_t bit = p % bitsPerMapPage;
+    map[4 + bit / 8] = static_cast<char>(map[4 + bit / 8] | (1 << (bit % 8)));
+  }
+  for (const std::string& map : maps) file += map;
+  const std::size_t definition = tablePage * kJet3Page;
+  put32(file, definition + 35, static_cast<std::uint32_t>(mapRowPage << 8));
+  put32(file, definition + 39, static_cast<std::uint32_t>(mapRowPage << 8));
+  writeFile(output, file);
+}
+
+Jet3Row benchmarkRow(std::size_t index) {
+  // Cycles through the ideographs A440..C5FE (34 lead bytes of 157 codes).
+  const std::size_t code = index % (34 * 157);
+  const std::size_t trailIndex = code % 157;
+  std::string word;
+  word.push_back(static_cast<char>(0xA4 + code / 157));
+  word.push_back(static_cast<char>(trailIndex < 63 ? 0x40 + trailIndex : 0xA1 + trailIndex - 63));
+  const std::string two = word + word;
+  const char* codes[] = {"A", "AB", "ABC", "HQI", "YKMR", "LIL"};
+  std::optional<std::string> note;
+  if (index % 100 == 0) note = "note " + word;
+  return {std::to_string(index + 1), word,  codes[index % 6], two,  "01", two,  "02", two,  "03",
+          two,                       "04",  "05",             two,  "0A1B", codes[index % 6], note, std::nullopt};
 }
 
 void renameJetTable(const std::string& source, const std::string& output, const std::string& oldName,

@@ -18,6 +18,7 @@
 //    own rows are deleted ones and do not show.
 //  - Jet 4 (renameJetTable): a sample's table renamed in the catalogue
 //    (the text there is UCS-2), columns and rows left as Access wrote them.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +50,17 @@ std::vector<Jet3Column> characterTableColumns();
 // (FA40, 8E40, 8140, C6A1 ranges), Null and empty strings, and a memo of
 // more than 16 KiB; IDs 1, 2, 5, 7 (gaps kept).
 std::vector<Jet3Row> fidelityRows();
+
+// As makeBig5Jet3File for many rows (a benchmark's file): the rows are
+// packed with libmdb (mdb_pack_row) into data pages appended to the file,
+// which a usage map of bitmap pages lists; row(i) gives row i.
+void makeLargeBig5Jet3File(const std::string& output, const std::string& tableName,
+                           const std::vector<Jet3Column>& columns, std::size_t rowCount,
+                           const std::function<Jet3Row(std::size_t)>& row);
+
+// Records like the program's: one ideograph each (cycling through the Big5
+// ideographs), codes and classification texts, now and then a note.
+Jet3Row benchmarkRow(std::size_t index);
 
 // Copies `source` to `output` and renames a table in its catalogue.
 void renameJetTable(const std::string& source, const std::string& output, const std::string& oldName,

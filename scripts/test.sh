@@ -16,6 +16,9 @@ CRITERIA_FUZZ_BUILD_DIR="$BUILD/criteria-fuzz" \
 # on a fresh copy of the bundled database; screenshots go to artifacts/e2e/.
 ninja -C "$BUILD" lexora_db
 bash "$ROOT/tests/e2e/user_session.sh" "$BUILD"
+# An Access 97 file with Big5 and user-defined characters imported with
+# zenmora-db, opened in the program and exported through the clipboard.
+bash "$ROOT/tests/e2e/import_session.sh" "$BUILD"
 
 # Damaged Access files: the import test mutates a good file's catalogue this
 # many times (a bounded fuzz run; the unit test alone does 24).

@@ -9,7 +9,7 @@ void appendNotes(std::string& out, const std::string& title, const std::vector<V
   if (notes.empty()) return;
   out += fmt::format("{} ({}):\n", title, notes.size());
   for (const ValueNote& note : notes)
-    out += fmt::format("  {}  ID {}  {}: {}\n", note.table, note.id, note.field, note.detail);
+    out += fmt::format("  {}  {}  {}: {}\n", note.table, note.id, note.field, note.detail);
 }
 
 void appendLines(std::string& out, const std::string& title, const std::vector<std::string>& lines) {

@@ -15,7 +15,8 @@ struct TableTransfer {
   bool programTable = false;  // one of the program's six tables
 };
 
-// One value worth naming: table, record ID (or "row N" without an ID), field.
+// One value worth naming: table, record ("ID 5", or "row 3" in a table
+// without IDs), field.
 struct ValueNote {
   std::string table;
   std::string id;

@@ -78,7 +78,7 @@ void refuseReservedName(const std::string& name) {
 std::string displayId(const TablePlan& plan, const std::vector<JetCell>& cells, std::uint64_t row) {
   if (plan.idColumn) {
     const JetCell& id = cells[plan.columns[*plan.idColumn].source];
-    if (!id.isNull) return id.value;
+    if (!id.isNull) return "ID " + id.value;
   }
   return fmt::format("row {}", row);
 }

@@ -5,8 +5,11 @@
 #include <glib.h>
 #include <mdbtools.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/big5/big5.h"
 
 namespace jetimport {
 namespace {
@@ -15,6 +18,9 @@ namespace {
 // each); Memo values that fill it are read again with a larger one.
 constexpr std::size_t kInitialBindSize = 16 * 1024;
 constexpr std::size_t kLargestBindSize = std::size_t{1} << 30;
+// libmdb copies OLE data a chunk at a time (at most its OLE buffer, 64 KiB
+// in libmdb 1.0, and at most a page) into the bound buffer.
+constexpr std::size_t kOleChunkBuffer = std::size_t{256} * 1024;
 
 JetColumnType columnType(int jetType) {
   switch (jetType) {
@@ -100,11 +106,11 @@ JetReader::JetReader(const std::string& path) : handle_(std::make_unique<Handle>
       throw JetReadError(std::string("the columns of table ") + entry->object_name + " cannot be read");
     }
     JetTable described;
-    described.name = isJet3() ? undoLatin1(entry->object_name, std::strlen(entry->object_name)) : entry->object_name;
+    described.name = objectName(entry->object_name);
     for (guint c = 0; c < table->num_cols; ++c) {
       auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
       JetColumn out;
-      out.name = isJet3() ? undoLatin1(column->name, std::strlen(column->name)) : column->name;
+      out.name = objectName(column->name);
       out.type = columnType(column->col_type);
       if (out.type == JetColumnType::Text) out.sizeInCharacters = isJet3() ? column->col_size : column->col_size / 2;
       out.autoNumber = column->is_long_auto != 0;
@@ -117,6 +123,13 @@ JetReader::JetReader(const std::string& path) : handle_(std::make_unique<Handle>
 }
 
 JetReader::~JetReader() = default;
+
+std::string JetReader::objectName(const char* name) const {
+  // A Jet 3 name is in the file's code page like its text (libmdb gave it as
+  // Latin-1); other code pages than 950 are left as Latin-1 read them.
+  if (!isJet3() || codePage() != 950) return name;
+  return big5::toUtf8Lenient(undoLatin1(name, std::strlen(name)));
+}
 
 bool JetReader::isJet3() const noexcept { return handle_->mdb->f->jet_version == MDB_VER_JET3; }
 
@@ -136,6 +149,15 @@ void JetReader::readRows(std::size_t index, const std::function<bool(const std::
     throw JetReadError("the table " + described.name + " changed its columns while being read");
   mdb_rewind_table(table.get());
 
+  // libmdb reads OLE objects through the column's bound buffer (a chunk of
+  // up to a page at a time): OLE columns get one, nothing else is bound.
+  std::vector<std::vector<char>> oleBuffers;
+  for (std::size_t c = 0; c < columnCount; ++c) {
+    auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
+    if (column->col_type != MDB_OLE) continue;
+    oleBuffers.emplace_back(kOleChunkBuffer + mdb->fmt->pg_size);
+    mdb_bind_column(table.get(), static_cast<int>(c) + 1, oleBuffers.back().data(), nullptr);
+  }
   std::vector<MdbField> fields(columnCount);
   std::vector<JetCell> cells(columnCount);
   const bool jet3 = isJet3();
@@ -171,8 +193,6 @@ void JetReader::readRows(std::size_t index, const std::function<bool(const std::
       switch (column->col_type) {
         case MDB_OLE: {
           size_t size = 0;
-          column->cur_value_start = field.start;
-          column->cur_value_len = field.siz;
           void* data = mdb_ole_read_full(mdb, column, &size);
           if (data) {
             cell.value.assign(static_cast<const char*>(data), size);

@@ -71,6 +71,8 @@ class JetReader {
   void readRows(std::size_t index, const std::function<bool(const std::vector<JetCell>&)>& row);
 
  private:
+  std::string objectName(const char* name) const;
+
   struct Handle;
   std::unique_ptr<Handle> handle_;
   std::vector<JetTable> tables_;

@@ -206,3 +206,43 @@ TEST(Jet4Import, CompressedUnicodeArrivesAsWrittenAndUnknownColumnsAreCopied) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Jet4Import, ColumnsOfEveryTypeAreCopiedWithTheirEngineTypes) {
+  // A Microsoft Project table written by Access 2003, given the name of a
+  // program table: its 74 columns of many types are all unknown to the
+  // program and copied.
+  jettest::ScratchFolder folder;
+  const std::string source = folder.path("OLD.mdb");
+  jettest::renameJetTable(jettest::sampleFolder() + "/test2V2003.mdb", source, "MSP_PROJECTS", "5_gn");
+  jetimport::ImportCommand c;
+  c.source = source;
+  c.destination = folder.path("NEW.mdb");
+  const jettest::ImportRun run = jettest::runImport(c);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("Columns the program does not use (copied) (74):\n"), std::string::npos) << run.out;
+  const auto types = jettest::query(
+      c.destination,
+      "SELECT name, dao_type FROM zen_columns WHERE table_name = '5_GN' AND name IN ('PROJ_ID', 'PROJ_NAME', "
+      "'PROJ_PROP_AUTHOR', 'PROJ_OPT_CALC_ACT_COSTS', 'PROJ_INFO_CURRENT_DATE', 'PROJ_OPT_DEF_OVT_RATE', "
+      "'PROJ_OPT_CURRENCY_DIGITS', 'RESERVED_BINARY_DATA') ORDER BY ordinal");
+  std::string described;
+  for (const auto& row : types) described += *row[0] + "=" + *row[1] + " ";
+  EXPECT_EQ(described,
+            "PROJ_ID=4 PROJ_NAME=10 PROJ_PROP_AUTHOR=12 PROJ_OPT_CALC_ACT_COSTS=1 PROJ_OPT_CURRENCY_DIGITS=3 "
+            "PROJ_INFO_CURRENT_DATE=8 PROJ_OPT_DEF_OVT_RATE=7 RESERVED_BINARY_DATA=11 ");
+  const auto values = jettest::query(
+      c.destination,
+      "SELECT PROJ_ID, PROJ_NAME, PROJ_OPT_CALC_ACT_COSTS, substr(PROJ_PROP_AUTHOR, 1, 28), "
+      "length(PROJ_PROP_AUTHOR), typeof(PROJ_INFO_CURRENT_DATE) FROM \"5_GN\"");
+  ASSERT_EQ(values.size(), 1u);
+  EXPECT_EQ(values[0][0], "1");
+  EXPECT_EQ(values[0][1], "Project1");
+  EXPECT_EQ(values[0][2], "1");
+  EXPECT_EQ(values[0][3], "Jon Iles this is a a vawesra");
+  EXPECT_GT(std::stoi(*values[0][4]), 255);
+  EXPECT_EQ(values[0][5], "real");
+}
+
+}  // namespace

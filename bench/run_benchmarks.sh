@@ -13,6 +13,9 @@
 #    peak memory of each;
 #  - per operation, the data layer and the engine against raw SQLite on the
 #    same files (bench/ops, bench/dao, bench/data);
+#  - the import of a 13,053-record and a 1,000,000-record Access (Jet 3, Big5)
+#    file with zenmora-db against mdb-export of the same file to CSV
+#    (bench/import; the Jet files are made once per build folder);
 # prints the figures and writes them to bench/RESULTS.md with the machine
 # they came from. --quick runs fewer repetitions (for a smoke test).
 set -euo pipefail
@@ -30,7 +33,7 @@ fi
 echo "== build ($build_dir)"
 cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
 ninja -C "$build_dir" -j"$(nproc)" lexora_db zenmora_first_paint bare_window startup_runner make_million_db \
-  ops_bench dao_engine_bench data_bench >/dev/null
+  ops_bench dao_engine_bench data_bench zenmora-db make_jet_bench_file import_bench >/dev/null
 
 work="$(mktemp -d "$build_dir/bench-run.XXXXXX")"  # on the disk the program's files live on
 xvfb_pid=""
@@ -83,7 +86,36 @@ bench_args=(--benchmark_min_time="$min_time" --benchmark_out_format=json)
 "$build_dir/bench/dao/dao_engine_bench" "${bench_args[@]}" --benchmark_out="$work/engine.json"
 "$build_dir/bench/data/data_bench" "${bench_args[@]}" --benchmark_filter=Locate --benchmark_out="$work/data.json"
 
+echo "== import of Access files ($runs runs each, zenmora-db import against mdb-export to CSV)"
+jet_dir="$build_dir/bench-data"
+for rows in 13053 1000000; do
+  if [[ ! -f "$jet_dir/jet3_big5_$rows.mdb" ]]; then
+    mkdir -p "$jet_dir"
+    rm -f "$jet_dir/jet3_big5_$rows.mdb.part"
+    "$build_dir/bench/import/make_jet_bench_file" "$jet_dir/jet3_big5_$rows.mdb.part" "$rows"
+    mv "$jet_dir/jet3_big5_$rows.mdb.part" "$jet_dir/jet3_big5_$rows.mdb"
+  fi
+done
+mkdir -p "$work/import"
+import_runs=$runs
+[[ "${1:-}" == "--quick" ]] && import_runs=1
+{
+  echo
+  echo "## Import of an Access (Jet 3, Big5) file"
+  echo
+  echo "Median wall time of \`zenmora-db import\` against \`mdb-export\` of the same file to CSV; peak memory is"
+  echo "the maximum resident set of the process tree."
+  echo
+  echo "| What | zenmora-db import | mdb-export to CSV (baseline) | Ratio | Target |"
+  echo "|---|---|---|---|---|"
+  "$build_dir/bench/import/import_bench" "$build_dir/tools/zenmora-db" "$jet_dir/jet3_big5_13053.mdb" 13053 \
+    "$import_runs" "$work/import" 13k
+  "$build_dir/bench/import/import_bench" "$build_dir/tools/zenmora-db" "$jet_dir/jet3_big5_1000000.mdb" 1000000 \
+    "$import_runs" "$work/import" 1M
+} | tee "$work/import.md"
+
 echo "== report"
 python3 "$here/report/write_results.py" --startup "$work/startup.txt" --ops "$work/ops.json" \
   --engine "$work/engine.json" --data "$work/data.json" --display "$display_server" --out "$here/RESULTS.md"
+cat "$work/import.md" >> "$here/RESULTS.md"
 cat "$here/RESULTS.md"

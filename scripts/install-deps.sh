@@ -8,6 +8,8 @@ PACKAGES=(
   build-essential g++ cmake ninja-build pkg-config git python3
   # libraries
   qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev libfmt-dev libbz2-dev
+  # the reader of Access/Jet files (zenmora-db import); mdb-export is the import benchmark's baseline
+  mdbtools-dev mdbtools
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3 clang libclang-rt-14-dev
   # a display for the window when there is none, screenshots, scripted input

@@ -18,6 +18,13 @@ ninja -C "$BUILD" lexora_db
 bash "$ROOT/tests/e2e/user_session.sh" "$BUILD"
 # The program while other programs copy, share or change its file.
 bash "$ROOT/tests/e2e/other_writers_session.sh" "$BUILD"
+# An Access 97 file with Big5 and user-defined characters imported with
+# zenmora-db, opened in the program and exported through the clipboard.
+bash "$ROOT/tests/e2e/import_session.sh" "$BUILD"
+
+# Damaged Access files: the import test mutates a good file's catalogue this
+# many times (a bounded fuzz run; the unit test alone does 24).
+export ZENMORA_IMPORT_FUZZ_RUNS="${ZENMORA_IMPORT_FUZZ_RUNS:-200}"
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600

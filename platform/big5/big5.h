@@ -5,6 +5,10 @@
 // leads a two-byte character whose trail byte is 0x40..0x7E or 0xA1..0xFE.
 // Lengths and limits are counted in bytes. Unicode text is UTF-8.
 //
+// User-defined characters (EUDC) are mapped as Windows maps them: FA40-FEFE,
+// 8E40-A0FE, 8140-8DFE and C6A1-C8FE become U+E000..U+F848 of the Private
+// Use Area in that order, and back, so such a character keeps its code.
+//
 // Nothing here normalises Unicode: code page 950 holds pairs such as
 // A461/C94A (U+5140 and U+FA0C) that normalisation would merge, and every
 // code must come back byte for byte.
@@ -52,6 +56,9 @@ std::size_t byteLength(std::string_view utf8);
 
 // Whether the byte can begin a two-byte Big5 character.
 constexpr bool isLeadByte(unsigned char byte) noexcept { return byte >= 0x81 && byte <= 0xFE; }
+
+// Whether lead and trail byte form a user-defined (EUDC) code.
+bool isUserDefined(unsigned char lead, unsigned char trail) noexcept;
 
 // The longest prefix of a Big5 text that is at most maxBytes long and ends
 // at a character boundary: a two-byte character that would be split is

@@ -112,7 +112,10 @@ DatabaseBuilder DatabaseBuilder::createNew(const std::string& path) {
     SqliteConnection& sql = impl->sql;
     sql.execute("PRAGMA application_id=" + std::to_string(kApplicationId));
     sql.execute("PRAGMA user_version=" + std::to_string(kFormatRevision));
-    sql.execute("PRAGMA journal_mode=WAL");
+    // Built with the rollback journal in memory: every page is written once
+    // (in WAL mode a large build is written twice, to the log and back). The
+    // file is switched to WAL when the build is committed.
+    sql.execute("PRAGMA journal_mode=MEMORY");
     sql.execute("PRAGMA synchronous=OFF");
     sql.execute("BEGIN IMMEDIATE");
     sql.execute(
@@ -201,6 +204,16 @@ void DatabaseBuilder::createTable(const TableDefinition& table) {
 
 void DatabaseBuilder::insertRows(const std::string& table, const std::vector<std::string>& columns,
                                  const std::vector<std::vector<CellValue>>& rows) {
+  insert(table, columns, rows, false);
+}
+
+void DatabaseBuilder::insertRowsKeepingKeys(const std::string& table, const std::vector<std::string>& columns,
+                                            const std::vector<std::vector<CellValue>>& rows) {
+  insert(table, columns, rows, true);
+}
+
+void DatabaseBuilder::insert(const std::string& table, const std::vector<std::string>& columns,
+                             const std::vector<std::vector<CellValue>>& rows, bool keepKeys) {
   SqliteConnection& sql = impl_->connection();
   const std::shared_ptr<const TableSchema> schema = loadTableSchema(sql, table);
   if (schema->alwaysReadOnly) raise(error::readOnlyObject);
@@ -208,14 +221,16 @@ void DatabaseBuilder::insertRows(const std::string& table, const std::vector<std
   for (const std::string& name : columns) {
     const auto index = schema->findColumn(name);
     if (!index) raise(error::itemNotFound);
-    if (schema->columns[*index].autoIncrement) raise(error::fieldNotUpdatable, schema->columns[*index].name);
+    if (schema->columns[*index].autoIncrement && !keepKeys) {
+      raise(error::fieldNotUpdatable, schema->columns[*index].name);
+    }
     given.push_back(*index);
   }
   std::vector<std::size_t> written;
   std::string names;
   std::string placeholders;
   for (std::size_t i = 0; i < schema->columns.size(); ++i) {
-    if (schema->columns[i].autoIncrement) continue;
+    if (schema->columns[i].autoIncrement && !keepKeys) continue;
     written.push_back(i);
     names += quoteIdentifier(schema->columns[i].name) + ", ";
     placeholders += "?" + std::to_string(written.size()) + ", ";
@@ -268,6 +283,7 @@ void DatabaseBuilder::commit() {
   SqliteConnection& sql = impl_->connection();
   try {
     sql.execute("COMMIT");
+    sql.execute("PRAGMA journal_mode=WAL");
     sql.execute("PRAGMA wal_checkpoint(TRUNCATE)");
   } catch (const SqliteError&) {
     raise(error::diskFailure, impl_->finalPath);

@@ -69,11 +69,19 @@ class DatabaseBuilder {
   // columns (never the auto-increment one), each row holds one cell per name.
   void insertRows(const std::string& table, const std::vector<std::string>& columns,
                   const std::vector<std::vector<CellValue>>& rows);
+  // As insertRows, but `columns` may name the auto-increment field, whose
+  // given whole numbers become the rows' numbers (a copied table keeps its
+  // IDs; later rows are numbered after the highest). A Null there lets the
+  // engine number the row; a number given twice fails with 3022.
+  void insertRowsKeepingKeys(const std::string& table, const std::vector<std::string>& columns,
+                             const std::vector<std::vector<CellValue>>& rows);
   void commit();
 
  private:
   struct Impl;
   explicit DatabaseBuilder(std::unique_ptr<Impl> impl);
+  void insert(const std::string& table, const std::vector<std::string>& columns,
+              const std::vector<std::vector<CellValue>>& rows, bool keepKeys);
   std::unique_ptr<Impl> impl_;
 };
 

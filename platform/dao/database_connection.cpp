@@ -25,7 +25,9 @@ constexpr std::size_t kMaximumCachedStatements = 256;
     case FileKind::JetDatabase:
       throw EngineError(error::notOurDatabase,
                         "Unrecognized database format " + quoted +
-                            ": it is a Microsoft Access (Jet) database, which this engine cannot open.");
+                            ": it is a Microsoft Access (Jet) database, which this engine cannot open. "
+                            "To bring it across, run: zenmora-db import " + quoted +
+                            " NEW.mdb (then keep the old file elsewhere and give NEW.mdb its name).");
     case FileKind::OtherSqlite:
       throw EngineError(error::notOurDatabase,
                         "Unrecognized database format " + quoted + ": it is an SQLite database of another program.");

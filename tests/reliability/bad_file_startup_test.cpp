@@ -128,7 +128,8 @@ TEST_F(BadFileStartup, AccessJetFile) {
   const ProgramRun run = Start();
   ExpectConnectFailure(run,
                        "Unrecognized database format 'Lexora_Concept.mdb': it is a Microsoft Access (Jet) database, "
-                       "which this engine cannot open.\n");
+                       "which this engine cannot open. To bring it across, run: zenmora-db import "
+                       "'Lexora_Concept.mdb' NEW.mdb (then keep the old file elsewhere and give NEW.mdb its name).\n");
   EXPECT_EQ(Bytes(), bytes);
 }
 

@@ -14,6 +14,8 @@ const schema::TableDefinition& schemaTable(std::string_view name) {
   return *table;
 }
 
+}  // namespace
+
 void writeLookupTable(dao::DatabaseBuilder& builder, const classify::LookupTableContent& content) {
   const schema::TableDefinition& table = schemaTable(content.table);
   std::vector<std::string> columns;
@@ -33,6 +35,8 @@ void writeLookupTable(dao::DatabaseBuilder& builder, const classify::LookupTable
   }
   builder.insertRows(std::string(content.table), columns, rows);
 }
+
+namespace {
 
 void writeCharacterRecords(dao::DatabaseBuilder& builder, const std::vector<CharacterRecord>& records) {
   namespace f = schema::fields;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "classify/lookup_tables.h"
 #include "platform/dao/database_builder.h"
 #include "schema/schema.h"
 #include "tools/dbbuild/character_records.h"
@@ -24,6 +25,9 @@ class OutputExistsError : public std::runtime_error {
 // size in characters; "B5_Hex" of the character table is indexed because
 // the search box looks it up by prefix.
 dao::TableDefinition daoTableDefinition(const schema::TableDefinition& table);
+
+// Fills a created lookup table with the classification scheme's contents.
+void writeLookupTable(dao::DatabaseBuilder& builder, const classify::LookupTableContent& content);
 
 // Throws OutputExistsError when something exists at `path` (a dangling
 // symbolic link counts too).

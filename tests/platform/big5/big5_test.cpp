@@ -126,3 +126,72 @@ TEST(Big5Cut, Utf8TextIsMeasuredInBig5Bytes) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string codePointUtf8(char32_t c) {
+  std::string s;
+  s.push_back(static_cast<char>(0xE0 | (c >> 12)));
+  s.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+  s.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  return s;
+}
+
+}  // namespace
+
+TEST(Big5UserDefined, RangeEndsMapAsWindowsCodePage950) {
+  const struct { int lead, trail; char32_t codePoint; } ends[] = {
+      {0xFA, 0x40, 0xE000}, {0xFE, 0xFE, 0xE310}, {0x8E, 0x40, 0xE311}, {0xA0, 0xFE, 0xEEB7},
+      {0x81, 0x40, 0xEEB8}, {0x8D, 0xFE, 0xF6B0}, {0xC6, 0xA1, 0xF6B1}, {0xC8, 0xFE, 0xF848},
+      {0xFA, 0x7E, 0xE03E}, {0xFA, 0xA1, 0xE03F}, {0xC7, 0x40, 0xF70F}};
+  for (const auto& end : ends) {
+    const std::string code = bytes({end.lead, end.trail});
+    EXPECT_EQ(big5::toUtf8(code), codePointUtf8(end.codePoint)) << std::hex << end.lead << end.trail;
+    EXPECT_EQ(big5::fromUtf8(codePointUtf8(end.codePoint)), code) << std::hex << static_cast<int>(end.codePoint);
+  }
+}
+
+TEST(Big5UserDefined, FourRangesFillThePrivateUseAreaWithoutGapOrOverlap) {
+  std::set<std::string> seen;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail > 0x7E && trail < 0xA1) continue;
+      const int value = lead << 8 | trail;
+      const bool eudc = (lead >= 0xFA) || (lead >= 0x8E && lead <= 0xA0) || lead <= 0x8D ||
+                        (value >= 0xC6A1 && value <= 0xC8FE);
+      if (!eudc) continue;
+      const std::string code = bytes({lead, trail});
+      const std::string utf8 = big5::toUtf8(code);
+      ASSERT_TRUE(seen.insert(utf8).second) << std::hex << value;
+      ASSERT_EQ(big5::fromUtf8(utf8), code) << std::hex << value;
+    }
+  }
+  EXPECT_EQ(seen.size(), 0xF848u - 0xE000u + 1);
+  EXPECT_EQ(*seen.begin(), codePointUtf8(0xE000));
+  EXPECT_EQ(*seen.rbegin(), codePointUtf8(0xF848));
+}
+
+TEST(Big5UserDefined, MixedTextKeepsEveryByteAndOffsetsStayExact) {
+  const std::string stored = "a" + bytes({0xFA, 0x40, 0xA4, 0xA4, 0x81, 0x40}) + "b" + bytes({0xC8, 0xFE});
+  const std::string utf8 = big5::toUtf8(stored);
+  EXPECT_EQ(utf8, "a" + codePointUtf8(0xE000) + "中" + codePointUtf8(0xEEB8) + "b" + codePointUtf8(0xF848));
+  EXPECT_EQ(big5::fromUtf8(utf8), stored);
+  EXPECT_EQ(big5::byteLength(utf8), stored.size());
+  EXPECT_EQ(big5::cutUtf8ToBig5Bytes(utf8, 4), "a" + codePointUtf8(0xE000));
+
+  // Damage after a user-defined character is still reported where it is.
+  try {
+    big5::toUtf8(bytes({0xFA, 0x40, 0xA4, 0xA4, 0xFF}));
+    FAIL() << "no error";
+  } catch (const big5::ConversionError& e) {
+    EXPECT_EQ(e.offset(), 4u);
+  }
+  EXPECT_EQ(big5::toUtf8Lenient(bytes({0xFA, 0x40, 0xFF, 0xFE, 0xFE})),
+            codePointUtf8(0xE000) + "\uFFFD" + codePointUtf8(0xE310));
+}
+
+TEST(Big5UserDefined, PrivateUseOutsideTheRangesIsRefused) {
+  EXPECT_THROW(big5::fromUtf8(codePointUtf8(0xF849)), big5::ConversionError);
+  EXPECT_THROW(big5::fromUtf8(codePointUtf8(0xF8FF)), big5::ConversionError);
+  EXPECT_EQ(big5::fromUtf8("x" + codePointUtf8(0xE001)), "x" + bytes({0xFA, 0x41}));
+}

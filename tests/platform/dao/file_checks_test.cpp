@@ -81,7 +81,9 @@ TEST_F(FileChecks, AccessFilesAreNamedAsSuch) {
     writeFile(path, jetHeader(signature));
     expectRefusedUnchanged(path, 3343,
                            "Unrecognized database format '" + path +
-                               "': it is a Microsoft Access (Jet) database, which this engine cannot open.");
+                               "': it is a Microsoft Access (Jet) database, which this engine cannot open. "
+                               "To bring it across, run: zenmora-db import '" + path +
+                               "' NEW.mdb (then keep the old file elsewhere and give NEW.mdb its name).");
   }
 }
 

@@ -1,0 +1,290 @@
+#include "import/jet/guarded_import.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <new>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "import/jet/jet_importer.h"
+#include "import/jet/jet_reader.h"
+
+namespace jetimport {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kJetSignature{"Standard Jet DB\0", 16};
+constexpr std::string_view kAceSignature{"Standard ACE DB\0", 16};
+constexpr int kChildFailed = 1;
+constexpr int kChildInvalidText = 3;
+constexpr int kChildOutOfMemory = 4;
+
+std::string readWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+bool writeWholeFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+void syncPath(const std::string& path, int flags) {
+  const int descriptor = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (descriptor < 0) return;
+  ::fsync(descriptor);
+  ::close(descriptor);
+}
+
+// Everything the child may have left under the temporary name, the
+// engine's own build files ("<name>.building-<pid>-...") included.
+void removeTemporaryFiles(const std::string& temporary) {
+  const fs::path base(temporary);
+  const std::string prefix = base.filename().string();
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(base.parent_path(), ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.compare(0, prefix.size(), prefix) == 0) fs::remove(entry.path(), ec);
+  }
+}
+
+[[noreturn]] void childMain(const ImportCommand& command, const std::string& temporary) {
+  // The limits hold for this process only: the user's shell is untouched.
+#ifndef __SANITIZE_ADDRESS__
+  // (AddressSanitizer reserves terabytes of address space for its shadow
+  // memory, so a sanitizer build reads without the cap.)
+  const rlim_t memory = command.memoryLimitBytes;
+  const rlimit memoryLimit{memory, memory};
+  ::setrlimit(RLIMIT_AS, &memoryLimit);
+#endif
+  const rlim_t seconds = static_cast<rlim_t>(command.timeLimitSeconds);
+  const rlimit cpuLimit{seconds, seconds + 1};
+  ::setrlimit(RLIMIT_CPU, &cpuLimit);
+  const std::string reportPath = temporary + ".report";
+  // libmdb writes its diagnostics to stderr; they are kept in a file and
+  // shown only when the reading fails. The progress line keeps the terminal.
+  const int terminal = ::dup(STDERR_FILENO);
+  const int messages = ::open((temporary + ".messages").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (messages >= 0) ::dup2(messages, STDERR_FILENO);
+  int code = kChildFailed;
+  try {
+    ImportOptions options;
+    options.replaceInvalid = command.replaceInvalid;
+    if (command.progress && terminal >= 0) {
+      options.progress = [terminal](const std::string& table, std::uint64_t rows) {
+        const std::string line = fmt::format("\rreading {}: {} rows", table, rows);
+        [[maybe_unused]] const auto written = ::write(terminal, line.data(), line.size());
+      };
+    }
+    ImportReport report = importJetFile(command.source, temporary, options);
+    report.destination = command.destination;
+    if (command.progress && terminal >= 0) {
+      [[maybe_unused]] const auto written = ::write(terminal, "\n", 1);
+    }
+    std::string counts;
+    for (const TableTransfer& table : report.tables)
+      counts += fmt::format("{}\t{}\n", table.destination, table.source.empty() ? table.rowsWritten : table.rowsRead);
+    if (writeWholeFile(temporary + ".counts", counts) && writeWholeFile(reportPath, renderReport(report)))
+      code = 0;
+  } catch (const InvalidTextError& e) {
+    writeWholeFile(reportPath, renderInvalidBytes(e.report()));
+    code = kChildInvalidText;
+  } catch (const std::bad_alloc&) {
+    code = kChildOutOfMemory;
+  } catch (const std::exception& e) {
+    writeWholeFile(reportPath, e.what());
+  }
+  std::cout.flush();
+  std::cerr.flush();
+  ::_exit(code);
+}
+
+// The integrity check and the row counts of the finished file.
+std::optional<std::string> verify(const std::string& temporary) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return "the new file cannot be opened for checking";
+  }
+  std::optional<std::string> problem;
+  const auto single = [&](const std::string& sql) -> std::string {
+    sqlite3_stmt* statement = nullptr;
+    std::string value;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+      if (const unsigned char* text = sqlite3_column_text(statement, 0)) value = reinterpret_cast<const char*>(text);
+    }
+    sqlite3_finalize(statement);
+    return value;
+  };
+  if (const std::string integrity = single("PRAGMA integrity_check"); integrity != "ok") {
+    problem = "the new file fails its integrity check: " + integrity;
+  } else {
+    std::istringstream counts(readWholeFile(temporary + ".counts"));
+    std::string line;
+    while (!problem && std::getline(counts, line)) {
+      const auto tab = line.find('\t');
+      if (tab == std::string::npos) continue;
+      const std::string table = line.substr(0, tab);
+      const std::string expected = line.substr(tab + 1);
+      char* quoted = sqlite3_mprintf("SELECT count(*) FROM \"%w\"", table.c_str());
+      const std::string actual = single(quoted);
+      sqlite3_free(quoted);
+      if (actual != expected)
+        problem = fmt::format("the new file holds {} rows in table {} where the source has {}",
+                              actual.empty() ? "no" : actual, table, expected);
+    }
+  }
+  sqlite3_close(db);
+  return problem;
+}
+
+}  // namespace
+
+std::optional<std::string> refusalOfSource(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return "it does not exist or cannot be reached";
+  if (S_ISDIR(status.st_mode)) return "it is a folder, not a database file";
+  if (!S_ISREG(status.st_mode)) return "it is not a regular file";
+  if (status.st_size == 0) return "the file is empty";
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "you have no permission to read it";
+  std::string header(4096, '\0');
+  in.read(header.data(), static_cast<std::streamsize>(header.size()));
+  header.resize(static_cast<std::size_t>(in.gcount()));
+  if (header.size() >= 20 && std::string_view(header).substr(4, 16) == kAceSignature)
+    return "it is an Access 2007 or later (.accdb) database; save it as an Access 2000-2003 .mdb file first";
+  if (header.size() < 20 || std::string_view(header).substr(4, 16) != kJetSignature)
+    return "it is not an Access (Jet) database";
+  // Jet 3 pages are 2 KiB, Jet 4 pages 4 KiB; a file is whole pages, at
+  // least the header page, the first usage page and the catalogue.
+  const int version = static_cast<unsigned char>(header[0x14]);
+  if (version > 1)
+    return "it is an Access 2007 or later (.accdb) database; save it as an Access 2000-2003 .mdb file first";
+  const std::int64_t page = version == 0 ? 2048 : 4096;
+  if (status.st_size % page != 0 || status.st_size < 3 * page) return "the file is truncated (not whole pages)";
+  return std::nullopt;
+}
+
+int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostream& err) {
+  const std::string prefix = "zenmora-db import: ";
+  if (const auto refusal = refusalOfSource(command.source)) {
+    err << prefix << "cannot import " << command.source << ": " << *refusal << "\n";
+    return kExitFailed;
+  }
+  struct stat status {};
+  if (::lstat(command.destination.c_str(), &status) == 0) {
+    err << prefix << command.destination << " exists already; it is left as it is. "
+        << "Choose a new name for the imported database.\n";
+    return kExitDestinationExists;
+  }
+  const fs::path destination = fs::absolute(command.destination);
+  std::error_code ec;
+  if (!fs::is_directory(destination.parent_path(), ec)) {
+    err << prefix << "the folder " << destination.parent_path().string() << " does not exist\n";
+    return kExitFailed;
+  }
+  const std::string temporary =
+      (destination.parent_path() / ("." + destination.filename().string() + ".importing-" + std::to_string(::getpid())))
+          .string();
+  removeTemporaryFiles(temporary);
+
+  std::cout.flush();
+  std::cerr.flush();
+  const pid_t child = ::fork();
+  if (child < 0) {
+    err << prefix << "cannot start the reading process: " << std::strerror(errno) << "\n";
+    return kExitFailed;
+  }
+  if (child == 0) childMain(command, temporary);
+
+  // The wall-clock limit also catches a reader that sleeps or blocks.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(command.timeLimitSeconds);
+  int waitStatus = 0;
+  bool timedOut = false;
+  for (;;) {
+    const pid_t done = ::waitpid(child, &waitStatus, WNOHANG);
+    if (done == child) break;
+    if (done < 0 && errno != EINTR) break;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &waitStatus, 0);
+      timedOut = true;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+
+  const std::string childReport = readWholeFile(temporary + ".report");
+  std::string libraryMessages = readWholeFile(temporary + ".messages");
+  if (libraryMessages.size() > 600) libraryMessages = libraryMessages.substr(0, 600) + "...\n";
+  const auto fail = [&](const std::string& message, int code) {
+    removeTemporaryFiles(temporary);
+    err << prefix << "cannot import " << command.source << ": " << message << "\n";
+    if (!libraryMessages.empty()) err << "The reader (libmdb) reported:\n" << libraryMessages;
+    return code;
+  };
+  if (timedOut)
+    return fail(fmt::format("reading it took longer than {} seconds; the file may be damaged", command.timeLimitSeconds),
+                kExitFailed);
+  if (WIFSIGNALED(waitStatus)) {
+    const int signal = WTERMSIG(waitStatus);
+    if (signal == SIGXCPU || signal == SIGKILL)
+      return fail(fmt::format("reading it took longer than {} seconds; the file may be damaged", command.timeLimitSeconds),
+                  kExitFailed);
+    return fail(fmt::format("the reader stopped on signal {} ({}); the file is damaged", signal, strsignal(signal)),
+                kExitFailed);
+  }
+  const int childCode = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : kChildFailed;
+  if (childCode == kChildOutOfMemory)
+    return fail(fmt::format("reading it needed more than {} MiB of memory; the file may be damaged",
+                            command.memoryLimitBytes >> 20),
+                kExitFailed);
+  if (childCode == kChildInvalidText) {
+    removeTemporaryFiles(temporary);
+    err << prefix << "stopped: " << command.source
+        << " holds bytes that are not Big5 text. Nothing was written. Run again with --replace-invalid to write them "
+           "as U+FFFD.\n"
+        << childReport;
+    if (command.reportFile) writeWholeFile(*command.reportFile, childReport);
+    return kExitInvalidText;
+  }
+  if (childCode != 0) return fail(childReport.empty() ? "the reader failed" : childReport, kExitFailed);
+
+  if (const auto problem = verify(temporary)) return fail(*problem, kExitFailed);
+  syncPath(temporary, O_RDONLY);
+  // link() never replaces: a file that appeared at the destination meanwhile is kept.
+  if (::link(temporary.c_str(), destination.c_str()) != 0) {
+    const int failure = errno;
+    if (failure == EEXIST) return fail(command.destination + " appeared meanwhile; it is left as it is", kExitDestinationExists);
+    return fail(fmt::format("the new file cannot be given its name: {}", std::strerror(failure)), kExitFailed);
+  }
+  removeTemporaryFiles(temporary);
+  syncPath(destination.parent_path().string(), O_RDONLY | O_DIRECTORY);
+  out << childReport;
+  if (command.reportFile && !writeWholeFile(*command.reportFile, childReport)) {
+    err << prefix << "the database was imported, but the report could not be written to " << *command.reportFile << "\n";
+  }
+  return kExitImported;
+}
+
+}  // namespace jetimport

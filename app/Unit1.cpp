@@ -124,7 +124,9 @@ void TForm1::CreateDataEntryPage() {
   place(Label5, 112, 16, 32, 16);
   DBText1 = make<TDBText>(page, "DBText1", F::F1);
   place(DBText1, 152, 16, 33, 16);
-  {
+  // The radical is drawn in black as designed, on a light window colour
+  // only: under a dark colour scheme it keeps the scheme's light text.
+  if (DBText1->palette().color(QPalette::Window).lightness() >= 128) {
     QPalette black = DBText1->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     DBText1->setPalette(black);

@@ -68,6 +68,10 @@ class TForm1;
 struct TForm1Options {
   // Logical dpi to lay the form out for; 0 takes the primary screen's.
   int screenDpi = 0;
+  // The database the connection opens instead of its stored
+  // "Lexora_Concept.mdb" (a path, or a server's address); empty keeps the
+  // stored one.
+  QString database;
   // Called at each CreationStep with the form being created; may throw to
   // make that step fail. Lets tests reach the failure paths of the creation;
   // empty in the program.
@@ -102,6 +106,10 @@ class TForm1 : public QWidget {
   // Writes the record status line (Label2) from the main table: "資料庫全空"
   // without a current record, else "<RecNo> ∕ <RecordCount>  筆資料".
   void UpdateStatusLine();
+
+  // Shows a note of the start (the first start's database copy) on the
+  // status line, until the record status replaces it.
+  void ShowStartupNote(const QString& note);
 
   // Ties every data-bound control of tab 1 (DBEdit1..11, DBComboBox1..5,
   // DBMemo1, DBText1, DBNavigator1) to its field through the data source of

@@ -68,14 +68,14 @@ class TForm1;
 struct TForm1Options {
   // Logical dpi to lay the form out for; 0 takes the primary screen's.
   int screenDpi = 0;
-  // The database the connection opens instead of its stored
-  // "Lexora_Concept.mdb" (a path, or a server's address); empty keeps the
-  // stored one.
-  QString database;
   // Called at each CreationStep with the form being created; may throw to
   // make that step fail. Lets tests reach the failure paths of the creation;
   // empty in the program.
   std::function<void(TForm1&, CreationStep)> probe;
+  // The database the connection opens instead of its stored
+  // "Lexora_Concept.mdb" (a path, or a server's address); empty keeps the
+  // stored one.
+  QString database;
 };
 
 class TForm1 : public QWidget {

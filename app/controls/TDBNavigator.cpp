@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QIcon>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -43,13 +44,13 @@ QColor signalColour(bool green, const QColor& button) {
 
 // The picture of one button, drawn on a 16 × 16 grid in the button's text
 // colour on transparent, at `scale` device pixels per grid pixel: at scale 1
-// exactly the classic bitmap; at 2 every pixel becomes a sharp 2 × 2 block.
+// exactly the classic bitmap; at 2 every pixel becomes a sharp 2 × 2 block,
+// so the glyph is exactly twice its 96-dpi size.
 QPixmap glyphPixmap(TDBNavigator::NavigateButton which, const QColor& ink, const QColor& button, int scale) {
-  QPixmap pixmap(kGlyph * scale, kGlyph * scale);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
+  QImage image(kGlyph, kGlyph, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing, false);
-  p.scale(scale, scale);
   switch (which) {
     case TDBNavigator::nbFirst:
       p.fillRect(4, 3, 2, 11, ink);
@@ -83,6 +84,10 @@ QPixmap glyphPixmap(TDBNavigator::NavigateButton which, const QColor& ink, const
       break;
   }
   p.end();
+  // Each pixel becomes a scale × scale block: a painter scaled up would
+  // place the edges of the shapes a device pixel differently.
+  QPixmap pixmap = QPixmap::fromImage(
+      image.scaled(kGlyph * scale, kGlyph * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
   pixmap.setDevicePixelRatio(scale);
   return pixmap;
 }

@@ -30,11 +30,12 @@ constexpr int kTabBand = 24;
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent, TForm1Options options)
+TForm1::TForm1(QWidget* parent, TForm1Options options, QString database)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       options_(std::move(options)),
+      database_(std::move(database)),
       scale_(gui::LayoutScale::forDpi(effectiveDpi(options_.screenDpi))) {
   CreateLayout();
   probe(CreationStep::LayoutLoaded);

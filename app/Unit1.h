@@ -72,10 +72,6 @@ struct TForm1Options {
   // make that step fail. Lets tests reach the failure paths of the creation;
   // empty in the program.
   std::function<void(TForm1&, CreationStep)> probe;
-  // The database the connection opens instead of its stored
-  // "Lexora_Concept.mdb" (a path, or a server's address); empty keeps the
-  // stored one.
-  QString database;
 };
 
 class TForm1 : public QWidget {
@@ -85,7 +81,10 @@ class TForm1 : public QWidget {
   static constexpr int kClientWidth = 591;
   static constexpr int kClientHeight = 391;
 
-  explicit TForm1(QWidget* parent = nullptr, TForm1Options options = {});
+  // `database`: what the connection opens instead of its stored
+  // "Lexora_Concept.mdb" (a path, or a server's address); empty keeps the
+  // stored one.
+  explicit TForm1(QWidget* parent = nullptr, TForm1Options options = {}, QString database = {});
   ~TForm1() override;
 
   const gui::LayoutScale& layoutScale() const noexcept { return scale_; }
@@ -206,6 +205,7 @@ class TForm1 : public QWidget {
   void probe(CreationStep step);
 
   TForm1Options options_;
+  QString database_;
   gui::LayoutScale scale_;
   bool centred_ = false;
   // The form as the owner of its data components (their loading state and

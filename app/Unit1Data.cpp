@@ -21,7 +21,7 @@ constexpr const char* kGeneralOrder = "General (English, French, German, Portugu
 
 void TForm1::CreateDataComponents() {
   const auto storedOrGivenDatabase = [this]() -> std::string {
-    return options_.database.isEmpty() ? std::string("Lexora_Concept.mdb") : options_.database.toStdString();
+    return database_.isEmpty() ? std::string("Lexora_Concept.mdb") : database_.toStdString();
   };
   auto database = std::make_unique<data::TOrvDaoDatabase>("OrvDaoDatabase1", &components_);
   data::TOrvDaoDatabase& db = *database;

@@ -14,20 +14,18 @@
 
 int runProgram(const ProgramOptions& options) {
   return runProgram([&options]() -> std::unique_ptr<QWidget> {
-    TForm1Options formOptions;
+    QString database = options.database;
     QString note;
-    if (!options.database.isEmpty()) {
-      formOptions.database = options.database;
-    } else {
+    if (database.isEmpty()) {
       const DatabaseLocation location = locateDatabase(standardDatabaseFolders());
-      formOptions.database = location.path;
+      database = location.path;
       note = firstStartNote(location);
       if (!note.isEmpty()) {
         std::fprintf(stderr, "zenmora: first start: copied the database template %s to %s\n",
                      qPrintable(location.templatePath), qPrintable(location.path));
       }
     }
-    auto form = std::make_unique<TForm1>(nullptr, std::move(formOptions));
+    auto form = std::make_unique<TForm1>(nullptr, TForm1Options{}, std::move(database));
     if (!note.isEmpty()) form->ShowStartupNote(note);
     return form;
   });

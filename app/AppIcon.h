@@ -1,9 +1,11 @@
 #pragma once
-// The program's icon: a 32 × 32 picture of the concept tree (a root that
-// splits in two, twice), drawn by code so that no image file is needed.
-// Used for the main window and as the application's icon.
+// The program's icon: the concept tree (a root that splits in two, twice),
+// rendered from the one drawing the installed theme icons come from, in
+// every size from 16 to 256 pixels. Used for the main window and as the
+// application's icon; Qt picks the size that suits the screen.
 #include <QIcon>
 #include <QPixmap>
 
+// The 32 × 32 picture.
 QPixmap programIconPixmap();
 QIcon programIcon();

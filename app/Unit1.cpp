@@ -33,11 +33,12 @@ constexpr int kTabBand = 24;
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent, TForm1Options options)
+TForm1::TForm1(QWidget* parent, TForm1Options options, QString database)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       options_(std::move(options)),
+      database_(std::move(database)),
       scale_(gui::LayoutScale::forDpi(effectiveDpi(options_.screenDpi))) {
   CreateLayout();
   probe(CreationStep::LayoutLoaded);
@@ -199,9 +200,13 @@ void TForm1::CreateDataEntryPage() {
         c.member);
   }
 
-  QPalette black = DBText1->palette();
-  black.setColor(QPalette::WindowText, Qt::black);
-  DBText1->setPalette(black);
+  // The radical is drawn in black as designed, on a light window colour
+  // only: under a dark colour scheme it keeps the scheme's light text.
+  if (DBText1->palette().color(QPalette::Window).lightness() >= 128) {
+    QPalette black = DBText1->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    DBText1->setPalette(black);
+  }
   for (TDBComboBox* list : {DBComboBox1, DBComboBox2, DBComboBox3, DBComboBox4, DBComboBox5}) {
     list->setItemHeight(scale_.length(16));
   }

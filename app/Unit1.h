@@ -81,7 +81,10 @@ class TForm1 : public QWidget {
   static constexpr int kClientWidth = 591;
   static constexpr int kClientHeight = 391;
 
-  explicit TForm1(QWidget* parent = nullptr, TForm1Options options = {});
+  // `database`: what the connection opens instead of its stored
+  // "Lexora_Concept.mdb" (a path, or a server's address); empty keeps the
+  // stored one.
+  explicit TForm1(QWidget* parent = nullptr, TForm1Options options = {}, QString database = {});
   ~TForm1() override;
 
   const gui::LayoutScale& layoutScale() const noexcept { return scale_; }
@@ -108,6 +111,10 @@ class TForm1 : public QWidget {
   // stays as the status line's tool tip; the first move of the record shows
   // the record status again. Nothing on a local disk.
   void ShowNetworkShareNotice();
+
+  // Shows a note of the start (the first start's database copy) on the
+  // status line, until the record status replaces it.
+  void ShowStartupNote(const QString& note);
 
   // Ties every data-bound control of tab 1 (DBEdit1..11, DBComboBox1..5,
   // DBMemo1, DBText1, DBNavigator1) to its field through the data source of
@@ -204,6 +211,7 @@ class TForm1 : public QWidget {
   void probe(CreationStep step);
 
   TForm1Options options_;
+  QString database_;
   gui::LayoutScale scale_;
   bool centred_ = false;
   // The form as the owner of its data components (their loading state and

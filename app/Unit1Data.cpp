@@ -20,6 +20,9 @@ constexpr const char* kGeneralOrder = "General (English, French, German, Portugu
 }  // namespace
 
 void TForm1::CreateDataComponents() {
+  const auto storedOrGivenDatabase = [this]() -> std::string {
+    return database_.isEmpty() ? std::string("Lexora_Concept.mdb") : database_.toStdString();
+  };
   auto database = std::make_unique<data::TOrvDaoDatabase>("OrvDaoDatabase1", &components_);
   data::TOrvDaoDatabase& db = *database;
   OrvDaoDatabase1 = database.get();
@@ -32,7 +35,7 @@ void TForm1::CreateDataComponents() {
                          {"Exclusive", [&] { db.SetExclusive(false); }},
                          {"DatabaseLanguage", [&] { db.SetDatabaseLanguage(kGeneralOrder); }},
                          {"DatabaseType", [&] { db.SetDatabaseType("Access"); }},
-                         {"Database", [&] { db.SetDatabase("Lexora_Concept.mdb"); }},
+                         {"Database", [&] { db.SetDatabase(storedOrGivenDatabase()); }},
                          {"DatabaseVersionInfo", [&] { db.SetDatabaseVersionInfo("3.0"); }},
                          {"ReadOnly", [&] { db.SetReadOnly(false); }},
                          {"LoginPrompt", [&] { db.SetLoginPrompt(false); }},
@@ -174,5 +177,10 @@ void TForm1::UpdateStatusLine() {
     Label2->setText(QString::number(recNo) + QStringLiteral(" ∕ ") + QString::number(count) +
                     QStringLiteral("  筆資料"));
   }
+  Label2->adjustSize();
+}
+
+void TForm1::ShowStartupNote(const QString& note) {
+  Label2->setText(note);
   Label2->adjustSize();
 }

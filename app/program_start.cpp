@@ -3,14 +3,32 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include <cstdio>
+
 #include "app/AppIcon.h"
 #include "app/Unit1.h"
 #include "app/com_startup.h"
+#include "app/database_location.h"
 #include "app/noninteractive_boxes.h"
 #include "platform/gui/error_display.h"
 
-int runProgram() {
-  return runProgram([] { return std::make_unique<TForm1>(); });
+int runProgram(const ProgramOptions& options) {
+  return runProgram([&options]() -> std::unique_ptr<QWidget> {
+    QString database = options.database;
+    QString note;
+    if (database.isEmpty()) {
+      const DatabaseLocation location = locateDatabase(standardDatabaseFolders());
+      database = location.path;
+      note = firstStartNote(location);
+      if (!note.isEmpty()) {
+        std::fprintf(stderr, "zenmora: first start: copied the database template %s to %s\n",
+                     qPrintable(location.templatePath), qPrintable(location.path));
+      }
+    }
+    auto form = std::make_unique<TForm1>(nullptr, TForm1Options{}, std::move(database));
+    if (!note.isEmpty()) form->ShowStartupNote(note);
+    return form;
+  });
 }
 
 int runProgram(const MainFormFactory& createMainForm) {

@@ -14,6 +14,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3 clang libclang-rt-14-dev
   # a display for the window when there is none, screenshots, scripted input
   xvfb xauth x11-utils xdotool xclip imagemagick
+  # icons rendered from their drawing; the Debian package and checks of the
+  # installed desktop files
+  librsvg2-bin dpkg-dev file desktop-file-utils appstream
   # fonts that show Traditional Chinese
   fonts-noto-cjk
   # data the bundled database is built from

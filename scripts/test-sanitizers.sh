@@ -15,7 +15,7 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${1:-$ROOT/build-asan}"
 case "$BUILD" in /*) ;; *) BUILD="$ROOT/$BUILD" ;; esac
 
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENMORA_SANITIZE=ON >/dev/null || exit 1
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENMORA_SANITIZE=ON -DZENMORA_WERROR=ON >/dev/null || exit 1
 build_status=0
 ninja -C "$BUILD" -k 0 -j"$(nproc)" || build_status=$?
 

@@ -1,6 +1,8 @@
 #include "app/controls/TDBNavigator.h"
 
+#include <QEvent>
 #include <QIcon>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -17,7 +19,7 @@ namespace {
 
 constexpr int kGlyph = 16;
 
-void triangle(QPainter& p, bool pointsLeft, int x) {
+void triangle(QPainter& p, const QColor& colour, bool pointsLeft, int x) {
   QPainterPath path;
   if (pointsLeft) {
     path.moveTo(x + 5, 3);
@@ -29,54 +31,83 @@ void triangle(QPainter& p, bool pointsLeft, int x) {
     path.lineTo(x, 13);
   }
   path.closeSubpath();
-  p.fillPath(path, p.pen().color());
+  p.fillPath(path, colour);
 }
 
-// The picture of one button, black on transparent; Qt derives the greyed
-// picture for the disabled state from it.
-QIcon glyph(TDBNavigator::NavigateButton which) {
-  QPixmap pixmap(kGlyph, kGlyph);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
+// Green and red that stand out on the button colour: the classic dark tones
+// on a light button, light ones on a dark button.
+QColor signalColour(bool green, const QColor& button) {
+  const bool dark = button.lightness() < 128;
+  if (green) return dark ? QColor(96, 208, 96) : QColor(0, 128, 0);
+  return dark ? QColor(240, 112, 112) : QColor(128, 0, 0);
+}
+
+// The picture of one button, drawn on a 16 × 16 grid in the button's text
+// colour on transparent, at `scale` device pixels per grid pixel: at scale 1
+// exactly the classic bitmap; at 2 every pixel becomes a sharp 2 × 2 block,
+// so the glyph is exactly twice its 96-dpi size.
+QPixmap glyphPixmap(TDBNavigator::NavigateButton which, const QColor& ink, const QColor& button, int scale) {
+  QImage image(kGlyph, kGlyph, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing, false);
-  p.setPen(QPen(Qt::black, 1));
   switch (which) {
     case TDBNavigator::nbFirst:
-      p.fillRect(4, 3, 2, 11, Qt::black);
-      triangle(p, true, 7);
+      p.fillRect(4, 3, 2, 11, ink);
+      triangle(p, ink, true, 7);
       break;
     case TDBNavigator::nbPrior:
-      triangle(p, true, 6);
+      triangle(p, ink, true, 6);
       break;
     case TDBNavigator::nbNext:
-      triangle(p, false, 6);
+      triangle(p, ink, false, 6);
       break;
     case TDBNavigator::nbLast:
-      triangle(p, false, 5);
-      p.fillRect(11, 3, 2, 11, Qt::black);
+      triangle(p, ink, false, 5);
+      p.fillRect(11, 3, 2, 11, ink);
       break;
     case TDBNavigator::nbInsert:
-      p.fillRect(7, 3, 2, 10, Qt::black);
-      p.fillRect(3, 7, 10, 2, Qt::black);
+      p.fillRect(7, 3, 2, 10, ink);
+      p.fillRect(3, 7, 10, 2, ink);
       break;
     case TDBNavigator::nbDelete:
-      p.fillRect(3, 7, 10, 2, Qt::black);
+      p.fillRect(3, 7, 10, 2, ink);
       break;
-    case TDBNavigator::nbPost: {
-      QPen pen(QColor(0, 128, 0), 2);
-      p.setPen(pen);
+    case TDBNavigator::nbPost:
+      p.setPen(QPen(signalColour(true, button), 2));
       p.drawPolyline(QPolygon({QPoint(3, 8), QPoint(6, 11), QPoint(12, 4)}));
       break;
-    }
-    case TDBNavigator::nbCancel: {
-      QPen pen(QColor(128, 0, 0), 2);
-      p.setPen(pen);
+    case TDBNavigator::nbCancel:
+      p.setPen(QPen(signalColour(false, button), 2));
       p.drawLine(4, 4, 11, 11);
       p.drawLine(11, 4, 4, 11);
       break;
-    }
   }
-  return QIcon(pixmap);
+  p.end();
+  // Each pixel becomes a scale × scale block: a painter scaled up would
+  // place the edges of the shapes a device pixel differently.
+  QPixmap pixmap = QPixmap::fromImage(
+      image.scaled(kGlyph * scale, kGlyph * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+  pixmap.setDevicePixelRatio(scale);
+  return pixmap;
+}
+
+// The glyph at every whole device pixel ratio a screen is likely to have
+// (Qt picks the nearest and never has to blur a small picture up), in the
+// palette's button text colour; the disabled state gets the palette's
+// disabled text colour rather than a greyed copy, which on a dark palette
+// would vanish into the button.
+QIcon glyph(TDBNavigator::NavigateButton which, const QPalette& palette) {
+  QIcon icon;
+  const QColor button = palette.color(QPalette::Active, QPalette::Button);
+  for (const int scale : {1, 2, 3, 4}) {
+    icon.addPixmap(glyphPixmap(which, palette.color(QPalette::Active, QPalette::ButtonText), button, scale),
+                   QIcon::Normal);
+    const QColor disabledButton = palette.color(QPalette::Disabled, QPalette::Button);
+    icon.addPixmap(glyphPixmap(which, palette.color(QPalette::Disabled, QPalette::ButtonText), disabledButton, scale),
+                   QIcon::Disabled);
+  }
+  return icon;
 }
 
 }  // namespace
@@ -104,7 +135,6 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_u
     const auto which = static_cast<NavigateButton>(i);
     auto* b = new QToolButton(this);
     b->setFocusPolicy(Qt::NoFocus);
-    b->setIcon(glyph(which));
     b->setIconSize(QSize(kGlyph, kGlyph));
     connect(b, &QToolButton::clicked, this, [this, which] { BtnClick(which); });
     if (which == nbPrior || which == nbNext) {
@@ -113,8 +143,18 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_u
     }
     buttons_[i] = b;
   }
+  UpdateGlyphs();
   setRepeatTimer(controls::makeRepeatTimer());
   UpdateButtons();
+}
+
+void TDBNavigator::UpdateGlyphs() {
+  for (int i = 0; i < kButtonCount; ++i) buttons_[i]->setIcon(glyph(static_cast<NavigateButton>(i), palette()));
+}
+
+void TDBNavigator::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) UpdateGlyphs();
+  QWidget::changeEvent(event);
 }
 
 TDBNavigator::~TDBNavigator() = default;

@@ -73,8 +73,11 @@ class TDBNavigator : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // A new palette (a dark colour scheme) redraws the glyphs in its colours.
+  void changeEvent(QEvent* event) override;
 
  private:
+  void UpdateGlyphs();
   class Link;
 
   void act(NavigateButton which);

@@ -7,19 +7,7 @@
 
 namespace gui {
 
-namespace {
-
-// Qt reads this setting while the application object is being constructed,
-// so it has to be in place before the QApplication base is built. The layout
-// is scaled by the form itself; Qt scaling it again would scale twice.
-int& withoutToolkitScaling(int& argc) {
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  return argc;
-}
-
-}  // namespace
-
-Application::Application(int& argc, char** argv) : QApplication(withoutToolkitScaling(argc), argv) {
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   installFontSubstitutions();
 }

@@ -1,0 +1,82 @@
+# Installs the build into a fresh prefix and checks what lands there:
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DEXPECTED="bin/zenmora;share/..." -P check_install.cmake
+# - exactly the expected files, nothing missing and nothing else;
+# - the database template and its notices read-only for everyone;
+# - every PNG icon as large as the folder it lies in says;
+# - the desktop entry's Exec and Icon name an installed program and icon.
+cmake_minimum_required(VERSION 3.25)
+foreach(var BUILD_DIR PREFIX EXPECTED)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "${var} must be given")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed (${result}):\n${output}")
+endif()
+
+set(failures "")
+file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE "${PREFIX}" "${PREFIX}/*")
+list(SORT installed)
+set(expected ${EXPECTED})
+list(SORT expected)
+message(STATUS "installed:")
+foreach(file ${installed})
+  message(STATUS "  ${file}")
+endforeach()
+foreach(file ${expected})
+  if(NOT file IN_LIST installed)
+    string(APPEND failures "missing: ${file}\n")
+  endif()
+endforeach()
+foreach(file ${installed})
+  if(NOT file IN_LIST expected)
+    string(APPEND failures "not expected: ${file}\n")
+  endif()
+endforeach()
+
+foreach(file share/zenmora/Lexora_Concept.mdb share/zenmora/Lexora_Concept.LICENSES.txt)
+  execute_process(COMMAND stat -c %a "${PREFIX}/${file}" OUTPUT_VARIABLE mode OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT mode STREQUAL "444")
+    string(APPEND failures "${file}: mode ${mode}, expected 444 (read-only for everyone)\n")
+  endif()
+endforeach()
+
+# A PNG's width and height are the big-endian words at bytes 16 and 20.
+file(GLOB pngs RELATIVE "${PREFIX}" "${PREFIX}/share/icons/hicolor/*/apps/*.png")
+if(NOT pngs)
+  string(APPEND failures "no PNG icons\n")
+endif()
+foreach(png ${pngs})
+  string(REGEX MATCH "hicolor/([0-9]+)x([0-9]+)/" folder "${png}")
+  file(READ "${PREFIX}/${png}" header OFFSET 16 LIMIT 8 HEX)
+  string(SUBSTRING "${header}" 0 8 w)
+  string(SUBSTRING "${header}" 8 8 h)
+  math(EXPR width "0x${w}")
+  math(EXPR height "0x${h}")
+  if(NOT width EQUAL CMAKE_MATCH_1 OR NOT height EQUAL CMAKE_MATCH_2)
+    string(APPEND failures "${png}: ${width} × ${height}\n")
+  endif()
+endforeach()
+
+file(GLOB desktop_files "${PREFIX}/share/applications/*.desktop")
+foreach(desktop ${desktop_files})
+  file(STRINGS "${desktop}" exec_line REGEX "^Exec=")
+  file(STRINGS "${desktop}" icon_line REGEX "^Icon=")
+  string(REGEX REPLACE "^Exec=([^ ]+).*" "\\1" program "${exec_line}")
+  string(REGEX REPLACE "^Icon=" "" icon "${icon_line}")
+  if(NOT EXISTS "${PREFIX}/bin/${program}")
+    string(APPEND failures "${desktop}: Exec names ${program}, not installed in bin/\n")
+  endif()
+  if(NOT EXISTS "${PREFIX}/share/icons/hicolor/scalable/apps/${icon}.svg"
+     OR NOT EXISTS "${PREFIX}/share/icons/hicolor/48x48/apps/${icon}.png")
+    string(APPEND failures "${desktop}: Icon names ${icon}, not installed in the hicolor theme\n")
+  endif()
+endforeach()
+
+if(failures)
+  message(FATAL_ERROR "install into ${PREFIX}:\n${failures}")
+endif()

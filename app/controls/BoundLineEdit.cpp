@@ -13,6 +13,7 @@
 #include "app/controls/Big5Validator.h"
 #include "app/controls/EditKeys.h"
 #include "app/controls/EditMenu.h"
+#include "app/controls/InputCommitGuard.h"
 #include "platform/gui/beep.h"
 
 namespace controls {
@@ -22,6 +23,7 @@ BoundLineEdit::BoundLineEdit(QWidget* parent) : QLineEdit(parent), validator_(ne
   // The system's edit boxes take no dropped text; a drop would also bypass
   // the edit that must start first.
   setAcceptDrops(false);
+  InputCommitGuard::install();
 }
 
 int BoundLineEdit::byteLimit() const noexcept { return validator_->byteLimit(); }
@@ -57,20 +59,40 @@ void BoundLineEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void BoundLineEdit::inputMethodEvent(QInputMethodEvent* event) {
-  const bool bringsInput = !event->commitString().isEmpty() || !event->preeditString().isEmpty() ||
-                           event->replacementLength() != 0;
+  if (!event->commitString().isEmpty() && !hasFocus() && !composition_.delivering()) {
+    // Input-method text for a box the user has left is a late delivery:
+    // it edits nothing here (and the composition, if any, is over).
+    event->accept();
+    if (composition_.pending()) dropComposition();
+    return;
+  }
+  const InputMethodText kept = inputMethodText(event->commitString(), false);
+  if (kept.text != event->commitString()) {
+    QInputMethodEvent cleaned(event->preeditString(), event->attributes());
+    cleaned.setCommitString(kept.text, event->replacementStart(), event->replacementLength());
+    takeInputMethodEvent(cleaned);
+    event->accept();
+    if (kept.tabPressed) focusNextChild();
+    return;
+  }
+  takeInputMethodEvent(*event);
+}
+
+void BoundLineEdit::takeInputMethodEvent(QInputMethodEvent& event) {
+  const bool bringsInput = !event.commitString().isEmpty() || !event.preeditString().isEmpty() ||
+                           event.replacementLength() != 0;
   // A read-only box gets no input method, but an event sent to it anyway
   // must not change it either.
   if (bringsInput && (isReadOnly() || !beginChange())) {
     // The record cannot be edited: the input method's text goes nowhere,
     // and it must not keep composing into a box that will not take it.
-    event->accept();
+    event.accept();
     if (composition_.pending()) dropComposition();
     else if (hasFocus()) QGuiApplication::inputMethod()->reset();
     return;
   }
-  refusable([&] { QLineEdit::inputMethodEvent(event); });
-  composition_.track(*event);
+  refusable([&] { QLineEdit::inputMethodEvent(&event); });
+  composition_.track(event);
 }
 
 QMenu* BoundLineEdit::createContextMenu() {

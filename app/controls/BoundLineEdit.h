@@ -21,6 +21,12 @@
 //    (the record entering edit state) keep the caret, the selection, the
 //    undo steps and a running composition. A load that changes the text
 //    ends a running composition.
+//  - Input-method text never brings a control character: it is left out,
+//    and a TAB in it (the user pressed Tab while composing) moves the focus
+//    on after the text before it is taken. Input-method text arriving while
+//    the box does not have the focus edits nothing (see InputComposition).
+//    Late copies of a composition are refused before any box sees them
+//    (InputCommitGuard, installed by the box).
 //  - commitComposition() turns a running input-method composition into
 //    typed text (see InputComposition); dropComposition() discards it.
 //  - Esc goes to escapePressed() first; when it answers true the key is
@@ -63,6 +69,8 @@ class BoundLineEdit : public QLineEdit {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  void takeInputMethodEvent(QInputMethodEvent& event);
+
   // Runs a change of the user's and beeps when the input rule refused it.
   template <class Change>
   void refusable(Change&& change);

@@ -16,6 +16,7 @@
 #include "app/controls/EditKeys.h"
 #include "app/controls/EditMenu.h"
 #include "app/controls/FieldText.h"
+#include "app/controls/InputCommitGuard.h"
 #include "framework/TField.h"
 #include "platform/big5/big5.h"
 #include "platform/gui/beep.h"
@@ -33,6 +34,7 @@ TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setTabChangesFocus(true);
   setAcceptDrops(false);
+  controls::InputCommitGuard::install();
 
   link_.OnDataChange = [this] { load(); };
   link_.OnUpdateData = [this] { write(); };
@@ -97,27 +99,46 @@ void TDBMemo::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDBMemo::inputMethodEvent(QInputMethodEvent* event) {
-  const bool bringsInput = !event->commitString().isEmpty() || !event->preeditString().isEmpty() ||
-                           event->replacementLength() != 0;
+  if (!event->commitString().isEmpty() && !hasFocus() && !composition_.delivering()) {
+    // Input-method text for a memo the user has left edits nothing here.
+    event->accept();
+    if (composition_.pending()) composition_.drop(*this);
+    return;
+  }
+  const controls::InputMethodText kept = controls::inputMethodText(event->commitString(), true);
+  if (kept.text != event->commitString()) {
+    QInputMethodEvent cleaned(event->preeditString(), event->attributes());
+    cleaned.setCommitString(kept.text, event->replacementStart(), event->replacementLength());
+    takeInputMethodEvent(cleaned);
+    event->accept();
+    if (kept.tabPressed) focusNextChild();
+    return;
+  }
+  takeInputMethodEvent(*event);
+}
+
+void TDBMemo::takeInputMethodEvent(QInputMethodEvent& event) {
+  const bool bringsInput = !event.commitString().isEmpty() || !event.preeditString().isEmpty() ||
+                           event.replacementLength() != 0;
   // A read-only memo gets no input method, but an event sent to it anyway
   // must not change it either.
   if (bringsInput && (isReadOnly() || !beginChange())) {
-    event->accept();
+    event.accept();
     if (composition_.pending()) composition_.drop(*this);
     else if (hasFocus()) QGuiApplication::inputMethod()->reset();
     return;
   }
-  if (!event->commitString().isEmpty() && !big5CanHold(event->commitString())) {
+  if (!event.commitString().isEmpty() && !big5CanHold(event.commitString())) {
     // The commit is refused; what the event says about the composition
     // still holds (usually that it is over).
-    QInputMethodEvent withoutCommit(event->preeditString(), event->attributes());
+    QInputMethodEvent withoutCommit(event.preeditString(), event.attributes());
     QPlainTextEdit::inputMethodEvent(&withoutCommit);
     composition_.track(withoutCommit);
     gui::beep();
     return;
   }
-  QPlainTextEdit::inputMethodEvent(event);
-  composition_.track(*event);
+  QPlainTextEdit::inputMethodEvent(&event);
+  composition_.track(event);
 }
 
 void TDBMemo::insertFromMimeData(const QMimeData* source) {

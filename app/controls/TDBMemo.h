@@ -15,6 +15,12 @@
 //  - Text that code page 950 cannot hold (typed, pasted or committed by an
 //    input method) is refused with the system beep; the text stays as it
 //    was. There is no length limit.
+//  - Input-method text keeps its line breaks but no other control
+//    character; a TAB in it (Tab pressed while composing) moves the focus
+//    on, and what came after the TAB, line breaks included, is not taken.
+//    Input-method text arriving while the memo does not have the focus
+//    edits nothing; late copies of a composition never arrive (see
+//    InputCommitGuard).
 //  - Esc reloads the memo from the field.
 //  - Text changes set the modified mark. Write-back (the focus leaving for
 //    another control of the window, the dataset's post and browse-mode
@@ -71,6 +77,7 @@ class TDBMemo : public QPlainTextEdit {
 
  private:
   bool beginChange();
+  void takeInputMethodEvent(QInputMethodEvent& event);
   void load();
   void write();
 

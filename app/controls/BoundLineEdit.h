@@ -13,7 +13,12 @@
 //  - Text that code page 950 cannot hold, or that would make the text
 //    longer than byteLimit() Big5 bytes (0: no limit), is refused with the
 //    system beep (gui::beep) and the box keeps the text it had. A paste is
-//    taken whole or not at all.
+//    taken whole or not at all: only its first line, without control
+//    characters; a refused paste beeps and names the first character Big5
+//    lacks, or says the text is too long (RefusalNotice).
+//  - When beginChange() reloads the box with other text (the record was
+//    changed by another writer and the edit read it again), the change that
+//    asked is not applied: the box shows the new text, beeps and says so.
 //  - A box set read-only (setReadOnly) refuses every change itself and
 //    accepts no input-method text; beginChange() is not asked then.
 //  - showFieldText() shows a text loaded from the field. It leaves the box
@@ -31,6 +36,7 @@
 //    typed text (see InputComposition); dropComposition() discards it.
 //  - Esc goes to escapePressed() first; when it answers true the key is
 //    consumed.
+#include <QClipboard>
 #include <QLineEdit>
 
 #include "app/controls/InputComposition.h"
@@ -70,6 +76,10 @@ class BoundLineEdit : public QLineEdit {
 
  private:
   void takeInputMethodEvent(QInputMethodEvent& event);
+  // beginChange(), refused when starting the edit reloaded the box with
+  // other text.
+  bool startChange();
+  void pasteFrom(QClipboard::Mode mode);
 
   // Runs a change of the user's and beeps when the input rule refused it.
   template <class Change>
@@ -77,6 +87,7 @@ class BoundLineEdit : public QLineEdit {
 
   Big5Validator* validator_;
   InputComposition composition_;
+  unsigned loads_ = 0;  // loads that changed the text
 };
 
 }  // namespace controls

@@ -17,6 +17,7 @@
 #include "app/controls/EditMenu.h"
 #include "app/controls/FieldText.h"
 #include "app/controls/InputCommitGuard.h"
+#include "app/controls/RefusalNotice.h"
 #include "framework/TField.h"
 #include "platform/big5/big5.h"
 #include "platform/gui/beep.h"
@@ -66,6 +67,7 @@ void TDBMemo::load() {
   // An unchanged text is left alone: the caret, the undo steps and a running
   // composition survive the reload that entering edit state brings.
   if (toPlainText() == text) return;
+  ++loads_;
   composition_.drop(*this);
   setPlainText(text);
 }
@@ -75,7 +77,15 @@ void TDBMemo::write() {
   field.SetAsString(big5::fromUtf8(controls::toStoredLines(toPlainText()).toStdString()));
 }
 
-bool TDBMemo::beginChange() { return loaded_ && link_.EditOrReport(); }
+bool TDBMemo::beginChange() {
+  const unsigned before = loads_;
+  if (!loaded_ || !link_.EditOrReport()) return false;
+  if (loads_ == before) return true;
+  // Starting the edit read the record again and it had changed: the change
+  // that asked is not applied to text the user never saw.
+  controls::refuse(*this, controls::changedUnderneathNotice());
+  return false;
+}
 
 void TDBMemo::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -144,9 +154,11 @@ void TDBMemo::takeInputMethodEvent(QInputMethodEvent& event) {
 void TDBMemo::insertFromMimeData(const QMimeData* source) {
   // Paste from the keyboard, the menu or the middle button all end here.
   if (isReadOnly() || !beginChange()) return;
-  if (source != nullptr && !big5CanHold(source->text())) {
-    gui::beep();
-    return;
+  if (source != nullptr) {
+    if (const QString bad = controls::firstCharacterNotInBig5(source->text()); !bad.isEmpty()) {
+      controls::refuse(*this, controls::notBig5Notice(bad));
+      return;
+    }
   }
   QPlainTextEdit::insertFromMimeData(source);
 }

@@ -29,7 +29,7 @@ APP="$BUILD_DIR/app/zenmora"
 DB_SRC="$BUILD_DIR/app/Lexora_Concept.mdb"
 ART="$ROOT/artifacts/e2e-im-$IM"
 CAPTION="Zenmora１．０１版"
-LIMIT=420
+LIMIT=900
 
 case "$IM" in
     ibus) IM_TOOLS="ibus-daemon ibus" ;;

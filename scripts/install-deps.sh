@@ -12,6 +12,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3 clang libclang-rt-14-dev
   # a display for the window when there is none, screenshots, scripted input
   xvfb xauth x11-utils xdotool xclip imagemagick
+  # a real input-method session: session bus, ibus with the Cangjie 5 table
+  dbus dbus-daemon ibus ibus-table ibus-table-cangjie5
   # fonts that show Traditional Chinese
   fonts-noto-cjk
   # data the bundled database is built from

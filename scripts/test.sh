@@ -16,6 +16,10 @@ CRITERIA_FUZZ_BUILD_DIR="$BUILD/criteria-fuzz" \
 # on a fresh copy of the bundled database; screenshots go to artifacts/e2e/.
 ninja -C "$BUILD" lexora_db
 bash "$ROOT/tests/e2e/user_session.sh" "$BUILD"
+# Chinese typed through a real input method (ibus, Cangjie 5) into the boxes,
+# with compositions still pending when the user posts, moves, cancels,
+# clicks elsewhere, presses Tab or closes; screenshots go to artifacts/e2e-im-ibus/.
+bash "$ROOT/tests/e2e/input_method_session.sh" "$BUILD"
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600

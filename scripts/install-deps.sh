@@ -17,6 +17,8 @@ PACKAGES=(
   # icons rendered from their drawing; the Debian package and checks of the
   # installed desktop files
   librsvg2-bin dpkg-dev file desktop-file-utils appstream
+  # a real input-method session: session bus, ibus with the Cangjie 5 table
+  dbus dbus-daemon ibus ibus-table ibus-table-cangjie5
   # fonts that show Traditional Chinese
   fonts-noto-cjk
   # data the bundled database is built from

@@ -25,6 +25,10 @@ bash "$ROOT/tests/e2e/import_session.sh" "$BUILD"
 # Damaged Access files: the import test mutates a good file's catalogue this
 # many times (a bounded fuzz run; the unit test alone does 24).
 export ZENMORA_IMPORT_FUZZ_RUNS="${ZENMORA_IMPORT_FUZZ_RUNS:-200}"
+# Chinese typed through a real input method (ibus, Cangjie 5) into the boxes,
+# with compositions still pending when the user posts, moves, cancels,
+# clicks elsewhere, presses Tab or closes; screenshots go to artifacts/e2e-im-ibus/.
+bash "$ROOT/tests/e2e/input_method_session.sh" "$BUILD"
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600

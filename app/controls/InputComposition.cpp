@@ -6,9 +6,23 @@
 #include <QInputMethodEvent>
 #include <QWidget>
 
+#include "app/controls/InputCommitGuard.h"
+#include "app/controls/LateCommitRule.h"
+
 namespace controls {
 
 void InputComposition::track(const QInputMethodEvent& event) { text_ = event.preeditString(); }
+
+void InputComposition::send(QWidget& target, QInputMethodEvent& event) {
+  delivering_ = true;
+  try {
+    QCoreApplication::sendEvent(&target, &event);
+  } catch (...) {
+    delivering_ = false;
+    throw;
+  }
+  delivering_ = false;
+}
 
 void InputComposition::commit(QWidget& target) {
   if (!pending()) return;
@@ -17,16 +31,39 @@ void InputComposition::commit(QWidget& target) {
   QInputMethodEvent committed;
   committed.setCommitString(text_);
   text_.clear();
-  QCoreApplication::sendEvent(&target, &committed);
+  send(target, committed);
   if (target.hasFocus()) QGuiApplication::inputMethod()->reset();
 }
 
 void InputComposition::drop(QWidget& target) {
   if (!pending()) return;
+  InputCommitGuard::compositionDropped(text_);
   text_.clear();
   if (target.hasFocus()) QGuiApplication::inputMethod()->reset();
   QInputMethodEvent cleared;
-  QCoreApplication::sendEvent(&target, &cleared);
+  send(target, cleared);
+}
+
+InputMethodText inputMethodText(const QString& commit, bool keepLineBreaks) {
+  InputMethodText result;
+  QString text = commit;
+  const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+  if (tab >= 0) {
+    // What follows the TAB belongs to no box the user meant.
+    result.tabPressed = true;
+    text.truncate(tab);
+  }
+  if (!keepLineBreaks) {
+    result.text = withoutControlCharacters(text);
+    return result;
+  }
+  text.remove(QLatin1Char('\r'));
+  if (result.tabPressed) {
+    while (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+  }
+  for (const QChar c : text)
+    if (c == QLatin1Char('\n') || c.category() != QChar::Other_Control) result.text.append(c);
+  return result;
 }
 
 }  // namespace controls

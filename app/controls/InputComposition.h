@@ -17,6 +17,14 @@
 //  - drop(target) resets the input method and clears the composition shown
 //    in `target`.
 //  - `target` is the widget whose inputMethodEvent() tracks the composition.
+//  - delivering() is true while commit() or drop() sends its own event to
+//    the target: a box takes that text even when the focus has already left
+//    it (input-method text arriving for a box without the focus is refused
+//    otherwise).
+//  - inputMethodText() is what a box keeps of an input method's commit
+//    string: no control character. A TAB in it means the user pressed Tab
+//    (ibus tables commit the composition followed by the TAB itself instead
+//    of passing the key on), which the box answers by moving the focus on.
 #include <QString>
 
 class QInputMethodEvent;
@@ -31,9 +39,21 @@ class InputComposition {
   const QString& text() const noexcept { return text_; }
   void commit(QWidget& target);
   void drop(QWidget& target);
+  bool delivering() const noexcept { return delivering_; }
 
  private:
+  void send(QWidget& target, QInputMethodEvent& event);
+
   QString text_;
+  bool delivering_ = false;
 };
+
+struct InputMethodText {
+  QString text;
+  bool tabPressed = false;
+};
+// `keepLineBreaks`: a multi-line box keeps LF inside the text (a TAB, CR or
+// trailing line break after a TAB is still dropped).
+InputMethodText inputMethodText(const QString& commit, bool keepLineBreaks);
 
 }  // namespace controls

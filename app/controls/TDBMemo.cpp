@@ -16,6 +16,8 @@
 #include "app/controls/EditKeys.h"
 #include "app/controls/EditMenu.h"
 #include "app/controls/FieldText.h"
+#include "app/controls/InputCommitGuard.h"
+#include "app/controls/RefusalNotice.h"
 #include "framework/TField.h"
 #include "platform/big5/big5.h"
 #include "platform/gui/beep.h"
@@ -33,6 +35,7 @@ TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setTabChangesFocus(true);
   setAcceptDrops(false);
+  controls::InputCommitGuard::install();
 
   link_.OnDataChange = [this] { load(); };
   link_.OnUpdateData = [this] { write(); };
@@ -64,6 +67,7 @@ void TDBMemo::load() {
   // An unchanged text is left alone: the caret, the undo steps and a running
   // composition survive the reload that entering edit state brings.
   if (toPlainText() == text) return;
+  ++loads_;
   composition_.drop(*this);
   setPlainText(text);
 }
@@ -73,7 +77,15 @@ void TDBMemo::write() {
   field.SetAsString(big5::fromUtf8(controls::toStoredLines(toPlainText()).toStdString()));
 }
 
-bool TDBMemo::beginChange() { return loaded_ && link_.EditOrReport(); }
+bool TDBMemo::beginChange() {
+  const unsigned before = loads_;
+  if (!loaded_ || !link_.EditOrReport()) return false;
+  if (loads_ == before) return true;
+  // Starting the edit read the record again and it had changed: the change
+  // that asked is not applied to text the user never saw.
+  controls::refuse(*this, controls::changedUnderneathNotice());
+  return false;
+}
 
 void TDBMemo::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -97,35 +109,56 @@ void TDBMemo::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDBMemo::inputMethodEvent(QInputMethodEvent* event) {
-  const bool bringsInput = !event->commitString().isEmpty() || !event->preeditString().isEmpty() ||
-                           event->replacementLength() != 0;
+  if (!event->commitString().isEmpty() && !hasFocus() && !composition_.delivering()) {
+    // Input-method text for a memo the user has left edits nothing here.
+    event->accept();
+    if (composition_.pending()) composition_.drop(*this);
+    return;
+  }
+  const controls::InputMethodText kept = controls::inputMethodText(event->commitString(), true);
+  if (kept.text != event->commitString()) {
+    QInputMethodEvent cleaned(event->preeditString(), event->attributes());
+    cleaned.setCommitString(kept.text, event->replacementStart(), event->replacementLength());
+    takeInputMethodEvent(cleaned);
+    event->accept();
+    if (kept.tabPressed) focusNextChild();
+    return;
+  }
+  takeInputMethodEvent(*event);
+}
+
+void TDBMemo::takeInputMethodEvent(QInputMethodEvent& event) {
+  const bool bringsInput = !event.commitString().isEmpty() || !event.preeditString().isEmpty() ||
+                           event.replacementLength() != 0;
   // A read-only memo gets no input method, but an event sent to it anyway
   // must not change it either.
   if (bringsInput && (isReadOnly() || !beginChange())) {
-    event->accept();
+    event.accept();
     if (composition_.pending()) composition_.drop(*this);
     else if (hasFocus()) QGuiApplication::inputMethod()->reset();
     return;
   }
-  if (!event->commitString().isEmpty() && !big5CanHold(event->commitString())) {
+  if (!event.commitString().isEmpty() && !big5CanHold(event.commitString())) {
     // The commit is refused; what the event says about the composition
     // still holds (usually that it is over).
-    QInputMethodEvent withoutCommit(event->preeditString(), event->attributes());
+    QInputMethodEvent withoutCommit(event.preeditString(), event.attributes());
     QPlainTextEdit::inputMethodEvent(&withoutCommit);
     composition_.track(withoutCommit);
     gui::beep();
     return;
   }
-  QPlainTextEdit::inputMethodEvent(event);
-  composition_.track(*event);
+  QPlainTextEdit::inputMethodEvent(&event);
+  composition_.track(event);
 }
 
 void TDBMemo::insertFromMimeData(const QMimeData* source) {
   // Paste from the keyboard, the menu or the middle button all end here.
   if (isReadOnly() || !beginChange()) return;
-  if (source != nullptr && !big5CanHold(source->text())) {
-    gui::beep();
-    return;
+  if (source != nullptr) {
+    if (const QString bad = controls::firstCharacterNotInBig5(source->text()); !bad.isEmpty()) {
+      controls::refuse(*this, controls::notBig5Notice(bad));
+      return;
+    }
   }
   QPlainTextEdit::insertFromMimeData(source);
 }

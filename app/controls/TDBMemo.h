@@ -14,7 +14,17 @@
 //    without a sound when the record cannot be edited.
 //  - Text that code page 950 cannot hold (typed, pasted or committed by an
 //    input method) is refused with the system beep; the text stays as it
-//    was. There is no length limit.
+//    was. A refused paste also names the first such character
+//    (RefusalNotice). There is no length limit.
+//  - When asking to edit reloads the memo with other text (another writer
+//    changed the record), the change that asked is not applied: the memo
+//    shows the new text, beeps and says so.
+//  - Input-method text keeps its line breaks but no other control
+//    character; a TAB in it (Tab pressed while composing) moves the focus
+//    on, and what came after the TAB, line breaks included, is not taken.
+//    Input-method text arriving while the memo does not have the focus
+//    edits nothing; late copies of a composition never arrive (see
+//    InputCommitGuard).
 //  - Esc reloads the memo from the field.
 //  - Text changes set the modified mark. Write-back (the focus leaving for
 //    another control of the window, the dataset's post and browse-mode
@@ -71,10 +81,12 @@ class TDBMemo : public QPlainTextEdit {
 
  private:
   bool beginChange();
+  void takeInputMethodEvent(QInputMethodEvent& event);
   void load();
   void write();
 
   controls::ControlDataLink link_;
   controls::InputComposition composition_;
   bool loaded_ = false;
+  unsigned loads_ = 0;  // loads that changed the text
 };

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/controls/InputCommitGuard.h"
 #include "framework/TDataSet.h"
 #include "framework/TDataSource.h"
 #include "framework/TField.h"
@@ -115,6 +116,7 @@ inline QString Stored(const MemoryDataSet& table, int row, std::string_view name
 struct Harness {
   explicit Harness(const std::vector<std::vector<std::string>>& rows = ThreeCharacters())
       : table("OrvDaoTable1", MainTableColumns(), rows) {
+    controls::InputCommitGuard::forget();  // no composition of an earlier test is watched
     source.SetDataSet(&table);
     window.resize(600, 200);
     elsewhere = new QLineEdit(&window);

@@ -10,6 +10,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev libfmt-dev libbz2-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3 clang libclang-rt-14-dev
+  # the team server: the client library, and a server the tests start for themselves
+  libpq-dev postgresql
   # a display for the window when there is none, screenshots, scripted input
   xvfb xauth x11-utils xdotool xclip imagemagick
   # fonts that show Traditional Chinese

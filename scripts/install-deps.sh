@@ -12,6 +12,8 @@ PACKAGES=(
   mdbtools-dev mdbtools
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3 clang libclang-rt-14-dev
+  # the team server: the client library, and a server the tests start for themselves
+  libpq-dev postgresql
   # a display for the window when there is none, screenshots, scripted input
   xvfb xauth x11-utils xdotool xclip imagemagick
   # icons rendered from their drawing; the Debian package and checks of the

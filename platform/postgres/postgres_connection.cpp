@@ -1,0 +1,201 @@
+#include "platform/postgres/postgres_connection.h"
+
+#include <libpq-fe.h>
+
+#include <algorithm>
+#include <charconv>
+#include <utility>
+
+namespace postgres {
+
+namespace {
+
+// libpq's messages end in a newline and may carry a hint on further lines.
+std::string firstLine(const char* message) {
+  std::string text = message != nullptr ? message : "";
+  if (const auto end = text.find('\n'); end != std::string::npos) text.erase(end);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+bool contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+// A failed connect has no SQLSTATE; what went wrong is in libpq's message.
+// When the server answered, the message carries the server's "FATAL:" line;
+// when it never answered, it is libpq's own socket or host error.
+PostgresError connectFailure(pg_conn* connection) {
+  const std::string whole = connection != nullptr ? PQerrorMessage(connection) : "out of memory";
+  std::string message = firstLine(whole.c_str());
+  if (message.empty()) message = "could not connect to the database server";
+  using Kind = PostgresError::Kind;
+  if (connection != nullptr && PQconnectionNeedsPassword(connection)) return {Kind::Authentication, "", message};
+  if (contains(whole, "FATAL:")) {
+    if (contains(whole, "database \"") && contains(whole, "does not exist")) return {Kind::DatabaseMissing, "", message};
+    if (contains(whole, "authentication") || contains(whole, "pg_hba.conf") || contains(whole, "role \"") ||
+        contains(whole, "password"))
+      return {Kind::Authentication, "", message};
+    return {Kind::Other, "", message};
+  }
+  if (contains(whole, "connection to server") || contains(whole, "could not translate host name") ||
+      contains(whole, "could not connect") || contains(whole, "timeout expired"))
+    return {Kind::Unreachable, "", message};
+  return {Kind::Other, "", message};
+}
+
+}  // namespace
+
+PostgresResult::~PostgresResult() {
+  if (result_ != nullptr) PQclear(result_);
+}
+
+PostgresResult::PostgresResult(PostgresResult&& other) noexcept : result_(std::exchange(other.result_, nullptr)) {}
+
+PostgresResult& PostgresResult::operator=(PostgresResult&& other) noexcept {
+  if (this != &other) {
+    if (result_ != nullptr) PQclear(result_);
+    result_ = std::exchange(other.result_, nullptr);
+  }
+  return *this;
+}
+
+int PostgresResult::rows() const noexcept { return result_ != nullptr ? PQntuples(result_) : 0; }
+
+int PostgresResult::columns() const noexcept { return result_ != nullptr ? PQnfields(result_) : 0; }
+
+bool PostgresResult::isNull(int row, int column) const noexcept { return PQgetisnull(result_, row, column) != 0; }
+
+std::string_view PostgresResult::text(int row, int column) const noexcept {
+  return {PQgetvalue(result_, row, column), static_cast<std::size_t>(PQgetlength(result_, row, column))};
+}
+
+std::int64_t PostgresResult::integer(int row, int column) const {
+  const std::string_view value = text(row, column);
+  std::int64_t number = 0;
+  const auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (failure != std::errc() || end != value.data() + value.size())
+    throw std::invalid_argument("not a whole number: " + std::string(value));
+  return number;
+}
+
+std::int64_t PostgresResult::affectedRows() const noexcept {
+  const char* count = result_ != nullptr ? PQcmdTuples(result_) : "";
+  std::int64_t number = 0;
+  std::from_chars(count, count + std::char_traits<char>::length(count), number);
+  return number;
+}
+
+PostgresConnection PostgresConnection::open(const std::string& connectionString, const std::string& applicationName) {
+  // expand_dbname lets "dbname" carry a whole URI or key=value string, and
+  // the later keys override what it says: the encoding is not negotiable.
+  const char* keys[] = {"dbname", "client_encoding", "fallback_application_name", nullptr};
+  const char* values[] = {connectionString.c_str(), "UTF8", applicationName.c_str(), nullptr};
+  pg_conn* connection = PQconnectdbParams(keys, values, 1);
+  if (connection == nullptr || PQstatus(connection) != CONNECTION_OK) {
+    PostgresError failure = connectFailure(connection);
+    if (connection != nullptr) PQfinish(connection);
+    throw failure;
+  }
+  return PostgresConnection(connection);
+}
+
+PostgresConnection::~PostgresConnection() { close(); }
+
+PostgresConnection::PostgresConnection(PostgresConnection&& other) noexcept
+    : connection_(std::exchange(other.connection_, nullptr)), prepared_(std::move(other.prepared_)) {}
+
+PostgresConnection& PostgresConnection::operator=(PostgresConnection&& other) noexcept {
+  if (this != &other) {
+    close();
+    connection_ = std::exchange(other.connection_, nullptr);
+    prepared_ = std::move(other.prepared_);
+  }
+  return *this;
+}
+
+bool PostgresConnection::isOpen() const noexcept {
+  return connection_ != nullptr && PQstatus(connection_) == CONNECTION_OK;
+}
+
+void PostgresConnection::close() noexcept {
+  if (connection_ != nullptr) PQfinish(std::exchange(connection_, nullptr));
+  prepared_.clear();
+}
+
+PostgresResult PostgresConnection::check(pg_result* raw) {
+  PostgresResult result(raw);
+  const ExecStatusType status = raw != nullptr ? PQresultStatus(raw) : PGRES_FATAL_ERROR;
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return result;
+  const char* state = raw != nullptr ? PQresultErrorField(raw, PG_DIAG_SQLSTATE) : nullptr;
+  const char* message = raw != nullptr ? PQresultErrorMessage(raw) : nullptr;
+  std::string text = firstLine(message != nullptr && *message != '\0' ? message : PQerrorMessage(connection_));
+  if (text.rfind("ERROR:  ", 0) == 0) text.erase(0, 8);
+  if (PQstatus(connection_) != CONNECTION_OK) {
+    prepared_.clear();
+    throw PostgresError(PostgresError::Kind::ConnectionLost, state != nullptr ? state : "",
+                        text.empty() ? "the connection to the database server was lost" : text);
+  }
+  throw PostgresError(PostgresError::Kind::Query, state != nullptr ? state : "", text);
+}
+
+PostgresResult PostgresConnection::execute(const std::string& sql) {
+  if (connection_ == nullptr) throw PostgresError(PostgresError::Kind::ConnectionLost, "", "the connection is closed");
+  return check(PQexec(connection_, sql.c_str()));
+}
+
+namespace {
+
+struct ParameterArrays {
+  std::vector<const char*> values;
+  std::vector<int> lengths;
+  explicit ParameterArrays(const std::vector<Parameter>& parameters) {
+    values.reserve(parameters.size());
+    lengths.reserve(parameters.size());
+    for (const Parameter& parameter : parameters) {
+      values.push_back(parameter ? parameter->c_str() : nullptr);
+      lengths.push_back(parameter ? static_cast<int>(parameter->size()) : 0);
+    }
+  }
+};
+
+}  // namespace
+
+PostgresResult PostgresConnection::query(const std::string& sql, const std::vector<Parameter>& parameters) {
+  if (connection_ == nullptr) throw PostgresError(PostgresError::Kind::ConnectionLost, "", "the connection is closed");
+  const ParameterArrays arrays(parameters);
+  return check(PQexecParams(connection_, sql.c_str(), static_cast<int>(parameters.size()), nullptr,
+                            arrays.values.data(), arrays.lengths.data(), nullptr, 0));
+}
+
+PostgresResult PostgresConnection::queryPrepared(const std::string& name, const std::string& sql,
+                                                 const std::vector<Parameter>& parameters) {
+  if (connection_ == nullptr) throw PostgresError(PostgresError::Kind::ConnectionLost, "", "the connection is closed");
+  if (std::find(prepared_.begin(), prepared_.end(), name) == prepared_.end()) {
+    check(PQprepare(connection_, name.c_str(), sql.c_str(), static_cast<int>(parameters.size()), nullptr));
+    prepared_.push_back(name);
+  }
+  const ParameterArrays arrays(parameters);
+  return check(PQexecPrepared(connection_, name.c_str(), static_cast<int>(parameters.size()), arrays.values.data(),
+                              arrays.lengths.data(), nullptr, 0));
+}
+
+std::string PostgresConnection::serverSetting(const std::string& name) const {
+  const char* value = connection_ != nullptr ? PQparameterStatus(connection_, name.c_str()) : nullptr;
+  return value != nullptr ? value : "";
+}
+
+std::string PostgresConnection::databaseName() const {
+  const char* name = connection_ != nullptr ? PQdb(connection_) : nullptr;
+  return name != nullptr ? name : "";
+}
+
+std::string PostgresConnection::quoteIdentifier(std::string_view name) {
+  std::string quoted = "\"";
+  for (const char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  quoted += '"';
+  return quoted;
+}
+
+}  // namespace postgres

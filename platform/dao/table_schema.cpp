@@ -51,7 +51,7 @@ void requireStoredColumns(SqliteConnection& connection, const TableSchema& schem
   while (statement.step()) stored.emplace_back(statement.text(0));
   const auto has = [&stored](std::string_view name) {
     for (const std::string& column : stored) {
-      if (automation::equalsIgnoringCase(column, name)) return true;
+      if (automation::equalsIgnoringAsciiCase(column, name)) return true;
     }
     return false;
   };

@@ -6,9 +6,12 @@
 #
 # BUILD_DIR holds app/zenmora and app/Lexora_Concept.mdb.  The database is
 # copied to a fresh temporary folder and the program is started there.
-# Screenshots go to artifacts/e2e/NN-step.png (repository root).
+# Screenshots go to artifacts/e2e/NN-step.png (repository root), or to
+# ZENMORA_E2E_ARTIFACTS when that is set.
 # One line per check; the last line is "N passed, M failed"; exit 0 only when
-# every check passed.  The whole run is bounded (watchdog at 170 s).
+# every check passed.  The whole run is bounded: a watchdog ends it after
+# ZENMORA_E2E_LIMIT seconds (170 by default), and a check that finds the
+# program gone ends it at once.
 #
 # Reading state back: there is no accessibility interface, so texts of
 # focusable boxes are read by clicking into the box, Ctrl+A Ctrl+C and reading
@@ -29,7 +32,7 @@ ROOT="$(cd "$HERE/../.." && pwd)"
 BUILD_DIR="$(cd "${1:?usage: user_session.sh BUILD_DIR}" && pwd)"
 APP="$BUILD_DIR/app/zenmora"
 DB_SRC="$BUILD_DIR/app/Lexora_Concept.mdb"
-ART="$ROOT/artifacts/e2e"
+ART="${ZENMORA_E2E_ARTIFACTS:-$ROOT/artifacts/e2e}"
 CAPTION="Zenmora１．０１版"
 
 for tool in Xvfb xdotool xclip xwininfo import compare sqlite3 python3; do
@@ -50,6 +53,9 @@ XVFB_PID=""
 APP_PID=""
 WATCHDOG_PID=""
 
+LIMIT="${ZENMORA_E2E_LIMIT:-170}"
+SESSION=$$
+
 cleanup() {
     trap '' USR1
     [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
@@ -62,10 +68,51 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'echo "FAIL: run stopped by the time limit"; exit 3' USR1
-( sleep 170; kill -USR1 $$ ) >/dev/null 2>&1 &
+# The watchdog does not rely on the signal alone: bash runs a trap only when
+# the command it waits for returns, and a command can wait for ever on a dead
+# program. So it also ends the session's children itself: the program, the X
+# server (every X client still waiting on it, xclip and xdotool included,
+# then gives up) and whatever else the session started. The session then
+# runs its trap; if even that does not happen it is killed outright.
+# Pids are read from files because the watchdog starts before them.
+watchdog() {
+    sleep "$LIMIT"
+    kill -USR1 "$SESSION" 2>/dev/null || return 0
+    local f
+    for f in "$WORK/app.pid" "$WORK/xvfb.pid"; do
+        [ -f "$f" ] && kill "$(cat "$f")" 2>/dev/null
+    done
+    pkill -P "$SESSION" 2>/dev/null
+    sleep 10
+    if kill -0 "$SESSION" 2>/dev/null; then
+        echo "FAIL: session did not stop; killed" >&2
+        [ -f "$WORK/xvfb.pid" ] && kill -KILL "$(cat "$WORK/xvfb.pid")" 2>/dev/null
+        kill -KILL "$SESSION" 2>/dev/null
+        rm -rf "$WORK"
+    fi
+}
+watchdog >/dev/null 2>&1 &
 WATCHDOG_PID=$!
 
+# The program died under the session (not closed by it): every later check
+# would only fail slowly, so the run ends here.
+program_gone() {
+    [ -n "$APP_PID" ] || return 1
+    local state
+    state="$(awk '{print $3}' "/proc/$APP_PID/stat" 2>/dev/null)"
+    [ -z "$state" ] || [ "$state" == "Z" ]
+}
+end_if_program_gone() {
+    if program_gone; then
+        wait "$APP_PID" 2>/dev/null; local rc=$?
+        APP_PID=""
+        FAIL=$((FAIL + 1)); echo "FAIL: the program ended during the session (exit status $rc)"
+        echo "$PASS passed, $FAIL failed"
+        exit 1
+    fi
+}
 check() {  # check NAME EXPECTED ACTUAL
+    end_if_program_gone
     if [ "$2" == "$3" ]; then
         PASS=$((PASS + 1)); echo "PASS: $1"
     else
@@ -74,10 +121,15 @@ check() {  # check NAME EXPECTED ACTUAL
 }
 check_true() {  # check_true NAME DETAIL command...
     local name="$1" detail="$2"; shift 2
+    end_if_program_gone
     if "$@"; then PASS=$((PASS + 1)); echo "PASS: $name"
     else FAIL=$((FAIL + 1)); echo "FAIL: $name ($detail)"; fi
 }
 sql() { sqlite3 "$DB" "$1"; }
+# No X tool may wait for ever on a program that died under it (timeout runs
+# the tool itself, not these functions).
+xdotool() { timeout 10 xdotool "$@"; }
+import() { timeout 10 import "$@"; }
 field() { sql "SELECT IFNULL(\"$2\",'') FROM \"0_Data_Input\" WHERE ID=$1"; }
 
 # ---- X server on a free display ---------------------------------------------
@@ -89,6 +141,7 @@ done
 [ -n "$DISP" ] || { echo "no free display"; exit 2; }
 Xvfb ":$DISP" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
 XVFB_PID=$!
+echo "$XVFB_PID" >"$WORK/xvfb.pid"
 export DISPLAY=":$DISP"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 unset QT_QPA_PLATFORM
@@ -98,6 +151,7 @@ WIN=""
 start_app() {
     (cd "$WORK" && exec "$APP") >>"$WORK/app.log" 2>&1 &
     APP_PID=$!
+    echo "$APP_PID" >"$WORK/app.pid"
     WIN="$(timeout 20 xdotool search --sync --onlyvisible --name "^${CAPTION}\$" 2>/dev/null | head -1)"
     sleep 0.8   # let the first paint finish
 }
@@ -108,7 +162,7 @@ stop_app() {  # close through the window system, wait for the process
     if kill -0 "$APP_PID" 2>/dev/null; then
         kill "$APP_PID"; wait "$APP_PID" 2>/dev/null; APP_PID=""; return 1
     fi
-    wait "$APP_PID"; local rc=$?; APP_PID=""; return $rc
+    wait "$APP_PID"; local rc=$?; APP_PID=""; rm -f "$WORK/app.pid"; return $rc
 }
 
 # Positions within the window: the first tab page's origin is at (3, 24)
@@ -128,21 +182,21 @@ status_crop() {  # the status line (Label2 at page 0,312) as an image
 same_image() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" == "0" ]; }
 diff_image() { ! same_image "$1" "$2"; }
 read_box() {  # read_box PAGE_X PAGE_Y: text of a focusable box via the clipboard
-    printf '<nothing copied>' | xclip -selection clipboard 2>/dev/null
+    printf '<nothing copied>' | xclip -selection clipboard >/dev/null 2>&1
     click_at "$1" "$2"
     xdotool key ctrl+a ctrl+c
     sleep 0.3
-    xclip -selection clipboard -o 2>/dev/null
+    timeout 5 xclip -selection clipboard -o 2>/dev/null
 }
 read_jump_box() {  # the jump box filters Ctrl+A/Ctrl+C: select by double click
     xdotool mousemove --window "$WIN" $((PX + 175)) $((PY + 355))
     sleep 0.15
     xdotool click --repeat 2 --delay 80 1
     sleep 0.3
-    xclip -selection primary -o 2>/dev/null
+    timeout 5 xclip -selection primary -o 2>/dev/null
 }
 paste_text() {  # put Unicode text on the clipboard and paste it with Ctrl+V
-    printf '%s' "$1" | xclip -selection clipboard 2>/dev/null
+    printf '%s' "$1" | xclip -selection clipboard >/dev/null 2>&1
     sleep 0.1
     xdotool key ctrl+v
     sleep 0.3
@@ -236,12 +290,12 @@ check "DBEdit9 shows 殺戮" "殺戮" "$(read_box "${BOX_GN[@]}")"
 # ---- 5. export with the title -------------------------------------------------
 echo "# 5. export with the title (t=${SECONDS}s)"
 click_at 480 328          # 標題匯出
-printf 'before export' | xclip -selection clipboard 2>/dev/null
+printf 'before export' | xclip -selection clipboard >/dev/null 2>&1
 click_at 528 355          # 單筆匯出剪貼
 sleep 0.3
 shot 13-exported
-xclip -selection clipboard -o -t text/plain >"$WORK/got.utf8" 2>/dev/null
-xclip -selection clipboard -o -t 'text/plain;charset=Big5' >"$WORK/got.big5" 2>/dev/null
+timeout 5 xclip -selection clipboard -o -t text/plain >"$WORK/got.utf8" 2>/dev/null
+timeout 5 xclip -selection clipboard -o -t 'text/plain;charset=Big5' >"$WORK/got.big5" 2>/dev/null
 if python3 "$HERE/expected_line.py" "$DB" "$LAST_ID" 1 "$WORK/want"; then
     check_true "clipboard text/plain equals the expected line (UTF-8), byte for byte" \
         "see $ART/export-got.utf8" cmp -s "$WORK/want.utf8" "$WORK/got.utf8"

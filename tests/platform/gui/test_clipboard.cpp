@@ -24,11 +24,15 @@ class ClipboardTest : public QObject {
     gui::setClipboardBig5Text("kept");
     QVERIFY_THROWS_EXCEPTION(EClipboardException, gui::setClipboardBig5Text("\xA4"));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+    bool refused = false;
     try {
       gui::setClipboardBig5Text("\xFF\xFF");
     } catch (const EClipboardException& e) {
+      refused = true;
       QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open clipboard"));
     }
+    QVERIFY2(refused, "bytes that are no Big5 reached the clipboard");
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
   }
 };
 

@@ -148,6 +148,33 @@ TEST_F(TwoPrograms, ARowDeletedByAnotherConnectionIsReportedWhenReached) {
   EXPECT_EQ(fieldValue(a, "Name").asText(), "P4");
 }
 
+TEST_F(TwoPrograms, FindingOneRowGoneTakesEveryRowDeletedElsewhereOutOfTheCount) {
+  ObjectRef a = first->openTable();
+  a->call("AddNew");
+  setField(a, "Name", "Added");
+  setField(a, "Code", "ADD");
+  a->call("Update");
+  ASSERT_EQ(a->get("RecordCount").asInt32(), 6);
+  // Another program deletes the first row, a middle one, the last one of
+  // the table at open and the one this cursor added.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "DELETE FROM People WHERE ID IN (1, 3, 5, 6)", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(other);
+  EXPECT_EQ(a->get("RecordCount").asInt32(), 6);  // not known yet
+  a->call("MoveFirst");
+  expectEngineError([&] { fieldValue(a, "Name"); }, 3167, "Record is deleted.");
+  EXPECT_EQ(a->get("RecordCount").asInt32(), 2);
+  a->call("MoveNext");
+  EXPECT_EQ(fieldValue(a, "Name").asText(), "P2");
+  EXPECT_EQ(a->get("AbsolutePosition").asInt32(), 0);
+  a->call("MoveNext");
+  EXPECT_EQ(fieldValue(a, "Name").asText(), "P4");
+  EXPECT_EQ(a->get("AbsolutePosition").asInt32(), 1);
+  a->call("MoveNext");
+  EXPECT_TRUE(a->get("EOF").asBoolean());
+}
+
 TEST_F(TwoPrograms, RowsOthersAddAppearAtTheNextOpen) {
   ObjectRef a = first->openTable();
   ObjectRef b = second->openTable();

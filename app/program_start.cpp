@@ -18,7 +18,13 @@ int runProgram(const ProgramOptions& options) {
     QString note;
     if (database.isEmpty()) {
       const DatabaseLocation location = locateDatabase(standardDatabaseFolders());
-      database = location.path;
+      // Found in the current or the program's folder, the stored name is
+      // left to the connection, which finds it there itself (and names it
+      // in its messages as it always has).
+      using Source = DatabaseLocation::Source;
+      if (location.source == Source::UserData || location.source == Source::CopiedFromTemplate) {
+        database = location.path;
+      }
       note = firstStartNote(location);
       if (!note.isEmpty()) {
         std::fprintf(stderr, "zenmora: first start: copied the database template %s to %s\n",

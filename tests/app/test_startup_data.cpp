@@ -192,6 +192,9 @@ class TestStartupData : public QObject {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("ZENMORA_NONINTERACTIVE"), QStringLiteral("1"));
+    // Nor does the user's data folder, and no installed template is found.
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString((folder / "data-home").string()));
+    environment.insert(QStringLiteral("XDG_DATA_DIRS"), QString::fromStdString((folder / "data-dirs").string()));
     process.setProcessEnvironment(environment);
     process.start(QString::fromStdString(program.string()), {});
     QVERIFY(process.waitForStarted());

@@ -21,7 +21,7 @@ ART="${2:-$ROOT/artifacts/installed}"
 CAPTION="Zenmora１．０１版"
 WM_DELETE="$ROOT/tests/e2e/wm_delete.py"
 
-for tool in Xvfb xdotool xclip xwininfo import sqlite3 python3; do
+for tool in Xvfb xdotool xclip xwininfo xprop import sqlite3 python3; do
     command -v "$tool" >/dev/null || { echo "missing tool: $tool"; exit 2; }
 done
 [ -n "$PROGRAM" ] && [ -x "$PROGRAM" ] || { echo "no program at '$PROGRAM'"; exit 2; }
@@ -112,6 +112,11 @@ check_true "window $CAPTION appears" "no window within 20 s; log: $(tr '\n' ' ' 
 [ -n "$WIN" ] || { echo "$PASS passed, $((FAIL + 1)) failed"; exit 1; }
 import -window "$WIN" "$ART/installed-first-start-96dpi.png" 2>/dev/null
 check "window is 591x391 at 96 dpi" "591x391" "$(window_size)"
+# The desktop matches the window to its entry by this class (StartupWMClass).
+DESKTOP="$(cd "$(dirname "$PROGRAM")/.." && pwd)/share/applications/org.zenmora.Zenmora.desktop"
+WM_CLASS="$(xprop -id "$WIN" WM_CLASS | sed 's/.*= //')"
+check "window class is the desktop entry's StartupWMClass" \
+    "\"zenmora\", \"$(sed -n 's/^StartupWMClass=//p' "$DESKTOP")\"" "$WM_CLASS"
 check_true "the first start made the user's copy in ~/.local/share/zenmora" "no $USER_DB" test -f "$USER_DB"
 check_true "the first start said so on standard error" "log: $(cat "$WORK/app.log")" \
     grep -q "first start: copied the database template" "$WORK/app.log"

@@ -29,11 +29,18 @@ std::vector<std::string> Environment() {
   std::vector<std::string> variables;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string variable = *entry;
-    if (variable.rfind("QT_QPA_PLATFORM=", 0) == 0 || variable.rfind("ZENMORA_NONINTERACTIVE=", 0) == 0) continue;
+    if (variable.rfind("QT_QPA_PLATFORM=", 0) == 0 || variable.rfind("ZENMORA_NONINTERACTIVE=", 0) == 0 ||
+        variable.rfind("XDG_DATA_HOME=", 0) == 0 || variable.rfind("XDG_DATA_DIRS=", 0) == 0) {
+      continue;
+    }
     variables.push_back(variable);
   }
   variables.push_back("QT_QPA_PLATFORM=offscreen");
   variables.push_back("ZENMORA_NONINTERACTIVE=1");
+  // The program would otherwise also look in the user's data folder and copy
+  // an installed template there; the runs see only the folders they set up.
+  variables.push_back("XDG_DATA_HOME=/nonexistent/zenmora-test-data-home");
+  variables.push_back("XDG_DATA_DIRS=/nonexistent/zenmora-test-data-dirs");
   return variables;
 }
 

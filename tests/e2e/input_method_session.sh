@@ -218,11 +218,14 @@ DEF=(100 163); NOTE=(100 240); SEARCH=(70 355)
 FIELD_DEF=CJ_Input; FIELD_NOTE=Note
 goto() {  # goto RECORD_NUMBER: through the jump box, input method off
     im_off
+    # Keys pass through the input-method daemon, clicks do not: each step
+    # waits so that keys are not overtaken by the next click.
     click_at 175 355
     key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
     timeout 5 xdotool type --delay 60 "$1"
+    sleep 0.4
     key Return
-    sleep 0.3
+    sleep 0.6
 }
 # After a case the record is left through the jump box, which posts an edit
 # still open: a copy that arrived late and put the record back into edit

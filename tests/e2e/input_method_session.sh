@@ -33,7 +33,7 @@ LIMIT=900
 
 case "$IM" in
     ibus) IM_TOOLS="ibus-daemon ibus" ;;
-    fcitx5) IM_TOOLS="fcitx5" ;;
+    fcitx5) IM_TOOLS="fcitx5 fcitx5-remote" ;;
     *) echo "unknown input method: $IM"; exit 2 ;;
 esac
 for tool in Xvfb xdotool xclip xdpyinfo import sqlite3 python3 dbus-daemon timeout $IM_TOOLS; do
@@ -151,34 +151,27 @@ if [ "$IM" == ibus ]; then
     [ "$ENGINE" == "table:cangjie5" ] && IM_READY=1
     export QT_IM_MODULE=ibus
 else
+    # fcitx5 with its Cangjie table (fcitx5-table, libime-data) and Qt's
+    # fcitx5 input context (fcitx5-frontend-qt6); the profile names the
+    # input methods, the rest of its settings stay at their defaults.
     mkdir -p "$XDG_CONFIG_HOME/fcitx5"
-    cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<EOF
-[Groups/0]
-Name=Default
-Default Layout=us
-DefaultIM=cangjie
-
-[Groups/0/Items/0]
-Name=keyboard-us
-Layout=
-
-[Groups/0/Items/1]
-Name=cangjie
-Layout=
-
-[GroupOrder]
-0=Default
-EOF
-    fcitx5 --disable=all --enable=fcitxdbus,dbusfrontend,ibusfrontend,xim,table,pinyinhelper,punctuation,chttrans,fullwidth \
+    printf '%s\n' '[Groups/0]' 'Name=Default' 'Default Layout=us' 'DefaultIM=cangjie' '' \
+        '[Groups/0/Items/0]' 'Name=keyboard-us' 'Layout=' '' '[Groups/0/Items/1]' 'Name=cangjie' 'Layout=' '' \
+        '[GroupOrder]' '0=Default' >"$XDG_CONFIG_HOME/fcitx5/profile"
+    fcitx5 --disable=wayland,waylandim,kimpanel,notificationitem,notifications,clipboard,emoji,spell \
         >"$WORK/fcitx5.log" 2>&1 &
     started $!
-    sleep 2
-    im_on() { timeout 5 dbus-send --session --dest=org.fcitx.Fcitx5 /controller org.fcitx.Fcitx.Controller1.Activate; sleep 0.3; }
-    im_off() { timeout 5 dbus-send --session --dest=org.fcitx.Fcitx5 /controller org.fcitx.Fcitx.Controller1.Deactivate; sleep 0.3; }
-    grep -q "cangjie" "$WORK/fcitx5.log" 2>/dev/null || true
+    for _ in $(seq 100); do timeout 5 fcitx5-remote >/dev/null 2>&1 && break; sleep 0.1; done
+    im_on() { timeout 5 fcitx5-remote -s cangjie; sleep 0.3; }
+    im_off() { timeout 5 fcitx5-remote -s keyboard-us; sleep 0.3; }
+    im_on
+    im_off
     IM_READY=1
     export QT_IM_MODULE=fcitx
 fi
+# What the box shows of a pending composition, and so what committing it
+# stores: ibus-table shows the first candidate, fcitx5's table the keys.
+if [ "$IM" == ibus ]; then WO=我; ZI=字; else WO=hqi; ZI=jnd; fi
 [ -n "$IM_READY" ] || { echo "$PASS passed, $((FAIL + 1)) failed"; exit 1; }
 unset QT_QPA_PLATFORM
 export QT_QPA_PLATFORM=xcb
@@ -225,11 +218,14 @@ DEF=(100 163); NOTE=(100 240); SEARCH=(70 355)
 FIELD_DEF=CJ_Input; FIELD_NOTE=Note
 goto() {  # goto RECORD_NUMBER: through the jump box, input method off
     im_off
+    # Keys pass through the input-method daemon, clicks do not: each step
+    # waits so that keys are not overtaken by the next click.
     click_at 175 355
     key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
     timeout 5 xdotool type --delay 60 "$1"
+    sleep 0.4
     key Return
-    sleep 0.3
+    sleep 0.6
 }
 # After a case the record is left through the jump box, which posts an edit
 # still open: a copy that arrived late and put the record back into edit
@@ -268,12 +264,12 @@ run_case() {  # run_case BOX NAME: one row of the table in one box
             check "$box $name: record $r stores 我 once" "我" "$(field $r "$f")"; expect $r "$f" 我 ;;
         pending-next)
             compose jnd; nav $NAV_NEXT; settle; shot "$box-$name"; leave
-            check "$box $name: record $r stores 字 once" "字" "$(field $r "$f")"; expect $r "$f" 字
+            check "$box $name: record $r stores $ZI once" "$ZI" "$(field $r "$f")"; expect $r "$f" "$ZI"
             check "$box $name: next record $((r + 1)) untouched" "" "$(field $((r + 1)) "$f")"
             REC=$((REC + 1)) ;;
         pending-post)
             compose hqi; nav $NAV_POST; settle; shot "$box-$name"; leave
-            check "$box $name: record $r stores 我 once" "我" "$(field $r "$f")"; expect $r "$f" 我 ;;
+            check "$box $name: record $r stores $WO once" "$WO" "$(field $r "$f")"; expect $r "$f" "$WO" ;;
         pending-cancel)
             compose hqi; nav $NAV_CANCEL; settle; shot "$box-$name"; leave
             check "$box $name: record $r keeps nothing" "" "$(field $r "$f")" ;;
@@ -281,7 +277,7 @@ run_case() {  # run_case BOX NAME: one row of the table in one box
             compose jnd
             # shellcheck disable=SC2046
             click_at $(box_of "$o"); settle; shot "$box-$name"; leave
-            check "$box $name: record $r stores 字 in $box once" "字" "$(field $r "$f")"; expect $r "$f" 字
+            check "$box $name: record $r stores $ZI in $box once" "$ZI" "$(field $r "$f")"; expect $r "$f" "$ZI"
             check "$box $name: the $o box got nothing" "" "$(field $r "$of")" ;;
         pending-tab)
             compose hqi; key Tab; settle; shot "$box-$name-after-tab"
@@ -292,13 +288,13 @@ run_case() {  # run_case BOX NAME: one row of the table in one box
                 expect $r "$of" 字
             fi
             shot "$box-$name"; leave
-            check "$box $name: record $r stores 我 without a TAB" "我" "$(field $r "$f")"; expect $r "$f" 我 ;;
+            check "$box $name: record $r stores $WO without a TAB" "$WO" "$(field $r "$f")"; expect $r "$f" "$WO" ;;
         candidate-not-big5)
             compose hqi; key 2; settle; shot "$box-$name"; leave
             check "$box $name: 𥫻 (not Big5) refused, nothing stored" "" "$(field $r "$f")" ;;
         pending-page)
             compose jnd; click_window 100 12; settle; shot "$box-$name"; click_window 35 12; leave
-            check "$box $name: record $r stores 字 once" "字" "$(field $r "$f")"; expect $r "$f" 字 ;;
+            check "$box $name: record $r stores $ZI once" "$ZI" "$(field $r "$f")"; expect $r "$f" "$ZI" ;;
     esac
     im_off
 }
@@ -335,8 +331,10 @@ goto 1
 click_at "${SEARCH[@]}"
 im_on; compose jnd; click_at "${DEF[@]}"; settle; im_off
 shot search-click
-check "search box after the click shows 字 once" "字" "$(read_box "${SEARCH[@]}")"
-check "search after the click went to the record of 字" "字" "$(read_box 28 20)"
+check "search box after the click shows $ZI once" "$ZI" "$(read_box "${SEARCH[@]}")"
+if [ "$ZI" == 字 ]; then
+    check "search after the click went to the record of 字" "字" "$(read_box 28 20)"
+fi
 leave
 check "the definition of 字 (record $ZI_ID) got nothing" "" "$(field "$ZI_ID" "$FIELD_DEF")"
 check "the definition of 我 (record $WO_ID) got nothing" "" "$(field "$WO_ID" "$FIELD_DEF")"
@@ -352,7 +350,7 @@ for _ in $(seq 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
 APP_RC="gone"
 if kill -0 "$APP_PID" 2>/dev/null; then APP_RC="still running"; kill "$APP_PID"; fi
 check "program ends on closing the window with a composition pending" "gone" "$APP_RC"
-check "def pending-close: record $r stores 字 once" "字" "$(field $r "$FIELD_DEF")"; expect $r "$FIELD_DEF" 字
+check "def pending-close: record $r stores $ZI once" "$ZI" "$(field $r "$FIELD_DEF")"; expect $r "$FIELD_DEF" "$ZI"
 
 # ---- nothing else changed, no control character anywhere ------------------------
 sort "$EXPECTED" >"$WORK/expected.sorted"

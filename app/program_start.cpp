@@ -7,6 +7,7 @@
 #include "app/Unit1.h"
 #include "app/com_startup.h"
 #include "app/noninteractive_boxes.h"
+#include "app/startup_trace.h"
 #include "platform/gui/error_display.h"
 
 int runProgram() {
@@ -18,6 +19,7 @@ int runProgram(const MainFormFactory& createMainForm) {
   initializeComForMainThread();
   gui::setApplicationTitle(QString::fromUtf8(kApplicationTitle));
   QApplication::setWindowIcon(programIcon());
+  startup_trace::mark("COM, application title and icon");
 
   std::unique_ptr<QWidget> mainForm;
   try {
@@ -27,6 +29,8 @@ int runProgram(const MainFormFactory& createMainForm) {
     gui::showStartupFailure(std::current_exception(), module);
     return 1;
   }
+  startup_trace::watchFirstPaint(*mainForm);
   mainForm->show();
+  startup_trace::mark("show the main window");
   return QApplication::exec();
 }

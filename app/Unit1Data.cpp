@@ -7,6 +7,7 @@
 
 #include "classify/cascade_handlers.h"
 #include "app/form_reading.h"
+#include "app/startup_trace.h"
 #include "data/TOrvDaoDatabase.h"
 #include "data/TOrvDaoTable.h"
 #include "framework/TDataSource.h"
@@ -58,6 +59,7 @@ void TForm1::CreateDataComponents() {
                          {"MdbVersionAutoDetect", [&] { db.SetMdbVersionAutoDetect(false); }},
                          {"Connected", [&] { db.SetConnected(true); }},
                      });
+  startup_trace::mark("database open");
 
   namespace tables = schema::tables;
   OrvDaoTable1 = CreateTable(1, tables::DataInput);
@@ -83,6 +85,7 @@ void TForm1::CreateDataComponents() {
     dataComponents_.push_back(std::move(source));
   }
   BindControls(*DataSource1);
+  startup_trace::mark("six tables and data sources created, controls bound");
 }
 
 data::TOrvDaoTable* TForm1::CreateTable(int number, std::string_view tableName) {

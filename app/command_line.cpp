@@ -27,6 +27,9 @@ const std::vector<OptionEntry>& optionTable() {
        "Open the database at PATH instead of looking for Lexora_Concept.mdb in the current folder, the program's "
        "folder and the user's data folder.",
        "PATH", &ProgramOptions::database},
+      {{QStringLiteral("startup-trace")},
+       "Print to standard error how long each step of the start took, up to the window's first paint.", "",
+       &ProgramOptions::startupTrace},
   };
   return table;
 }

@@ -10,6 +10,7 @@
 #include "app/com_startup.h"
 #include "app/database_location.h"
 #include "app/noninteractive_boxes.h"
+#include "app/startup_trace.h"
 #include "platform/gui/error_display.h"
 
 int runProgram(const ProgramOptions& options) {
@@ -42,6 +43,7 @@ int runProgram(const MainFormFactory& createMainForm) {
   initializeComForMainThread();
   gui::setApplicationTitle(QString::fromUtf8(kApplicationTitle));
   QApplication::setWindowIcon(programIcon());
+  startup_trace::mark("COM, application title and icon");
 
   std::unique_ptr<QWidget> mainForm;
   try {
@@ -51,6 +53,8 @@ int runProgram(const MainFormFactory& createMainForm) {
     gui::showStartupFailure(std::current_exception(), module);
     return 1;
   }
+  startup_trace::watchFirstPaint(*mainForm);
   mainForm->show();
+  startup_trace::mark("show the main window");
   return QApplication::exec();
 }

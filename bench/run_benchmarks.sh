@@ -10,7 +10,8 @@
 #  - start-up to the first paint: the program (bench/startup/
 #    zenmora_first_paint, the program's start with a first-paint stop watch)
 #    on the bundled and on the 1M database, against bench/startup/bare_window;
-#    peak memory of each;
+#    peak memory of each; the runs interleaved, with their spread; and the
+#    program's start-up trace (--startup-trace) on each database;
 #  - per operation, the data layer and the engine against raw SQLite on the
 #    same files (bench/ops, bench/dao, bench/data);
 #  - the import of a 13,053-record and a 1,000,000-record Access (Jet 3, Big5)
@@ -23,10 +24,10 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source_dir="$(dirname "$here")"
 build_dir="${ZEN_BENCH_BUILD_DIR:-$source_dir/build-bench}"
-runs=10
+runs=30
 min_time=0.5
 if [[ "${1:-}" == "--quick" ]]; then
-  runs=3
+  runs=5
   min_time=0.05
 fi
 
@@ -71,13 +72,16 @@ fi
 if [[ -z "$xvfb_pid" ]]; then export QT_QPA_PLATFORM=offscreen; fi
 display_server="${QT_QPA_PLATFORM}${DISPLAY:+ on Xvfb $DISPLAY}"
 
-echo "== start-up ($display_server, $runs runs each)"
-runner="$build_dir/bench/startup/startup_runner"
-{
-  "$runner" bare "$runs" "$work/bare" "$build_dir/bench/startup/bare_window"
-  "$runner" program_13k "$runs" "$work/13k" "$build_dir/bench/startup/zenmora_first_paint"
-  "$runner" program_1m "$runs" "$work/1m" "$build_dir/bench/startup/zenmora_first_paint"
-} | tee "$work/startup.txt"
+echo "== start-up ($display_server, $runs runs each, interleaved)"
+"$build_dir/bench/startup/startup_runner" "$runs" \
+  "bare=$work/bare=$build_dir/bench/startup/bare_window" \
+  "program_13k=$work/13k=$build_dir/bench/startup/zenmora_first_paint" \
+  "program_1m=$work/1m=$build_dir/bench/startup/zenmora_first_paint" | tee "$work/startup.txt"
+# Where the program's start-up goes, step by step (one run on each database).
+for rows in 13k 1m; do
+  (cd "$work/$rows" && "$build_dir/bench/startup/zenmora_first_paint" --startup-trace 2>&1 >/dev/null) \
+    | tee "$work/trace_$rows.txt"
+done
 
 echo "== per operation"
 export ZEN_BENCH_DB_13K="$work/13k/Lexora_Concept.mdb" ZEN_BENCH_DB_1M="$work/1m/Lexora_Concept.mdb"
@@ -115,7 +119,8 @@ import_runs=$runs
 } | tee "$work/import.md"
 
 echo "== report"
-python3 "$here/report/write_results.py" --startup "$work/startup.txt" --ops "$work/ops.json" \
+python3 "$here/report/write_results.py" --startup "$work/startup.txt" \
+  --trace "$work/trace_13k.txt" --trace-1m "$work/trace_1m.txt" --ops "$work/ops.json" \
   --engine "$work/engine.json" --data "$work/data.json" --display "$display_server" --out "$here/RESULTS.md"
 cat "$work/import.md" >> "$here/RESULTS.md"
 cat "$here/RESULTS.md"

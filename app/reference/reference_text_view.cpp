@@ -96,8 +96,8 @@ ReferenceTextView::ReferenceTextView(QWidget* parent) : QAbstractScrollArea(pare
 ReferenceTextView::~ReferenceTextView() = default;
 
 void ReferenceTextView::setText(const QString& text) {
-  lines_.clear();
-  for (const QString& line : text.split(QLatin1Char('\n'))) lines_.push_back(line.toStdU32String());
+  pendingText_ = text;
+  textPending_ = true;
   caret_ = anchor_ = {};
   preferredColumn_ = 0;
   updateScrollBars();
@@ -108,13 +108,13 @@ void ReferenceTextView::setText(const QString& text) {
 
 QString ReferenceTextView::text() const {
   QStringList all;
-  for (const auto& line : lines_) all.append(toQString(line));
+  for (const auto& line : lines()) all.append(toQString(line));
   return all.join(QLatin1Char('\n'));
 }
 
-QString ReferenceTextView::lineText(int line) const { return toQString(lines_.at(line)); }
+QString ReferenceTextView::lineText(int line) const { return toQString(lines().at(line)); }
 
-int ReferenceTextView::lineCells(int line) const { return cellsOf(lines_.at(line)); }
+int ReferenceTextView::lineCells(int line) const { return cellsOf(lines().at(line)); }
 
 void ReferenceTextView::setScrollPastEnd(bool on) {
   scrollPastEnd_ = on;
@@ -126,30 +126,33 @@ void ReferenceTextView::setRightEdge(int column) {
   viewport()->update();
 }
 
-int ReferenceTextView::rightEdgeX() const { return kTextMargin + (rightEdge_ - leftColumn()) * cellWidth_; }
+int ReferenceTextView::rightEdgeX() const { return kTextMargin + (rightEdge_ - leftColumn()) * cellWidth(); }
 
 int ReferenceTextView::topLine() const { return verticalScrollBar()->value(); }
 
-void ReferenceTextView::setTopLine(int line) { verticalScrollBar()->setValue(line); }
+void ReferenceTextView::setTopLine(int line) {
+  layOut();
+  verticalScrollBar()->setValue(line);
+}
 
 int ReferenceTextView::leftColumn() const { return horizontalScrollBar()->value(); }
 
-int ReferenceTextView::visibleLines() const { return std::max(1, viewport()->height() / lineHeight_); }
+int ReferenceTextView::visibleLines() const { return std::max(1, viewport()->height() / lineHeight()); }
 
 int ReferenceTextView::visibleColumns() const {
-  return std::max(1, (viewport()->width() - kTextMargin) / cellWidth_);
+  return std::max(1, (viewport()->width() - kTextMargin) / cellWidth());
 }
 
 QPoint ReferenceTextView::cellOrigin(TextPosition position) const {
-  return {kTextMargin + (position.column - leftColumn()) * cellWidth_, (position.line - topLine()) * lineHeight_};
+  return {kTextMargin + (position.column - leftColumn()) * cellWidth(), (position.line - topLine()) * lineHeight()};
 }
 
 TextPosition ReferenceTextView::positionAt(QPoint point) const {
   TextPosition position;
-  position.line = std::clamp(topLine() + static_cast<int>(std::floor(double(point.y()) / lineHeight_)), 0,
+  position.line = std::clamp(topLine() + static_cast<int>(std::floor(double(point.y()) / lineHeight())), 0,
                              lineCount() - 1);
-  const double cells = double(point.x() - kTextMargin) / cellWidth_ + leftColumn();
-  const std::u32string& line = lines_[position.line];
+  const double cells = double(point.x() - kTextMargin) / cellWidth() + leftColumn();
+  const std::u32string& line = lines()[position.line];
   const int cell = static_cast<int>(std::floor(cells));
   const std::size_t index = indexAtCell(line, cell);
   if (cell >= 0 && index < line.size()) {
@@ -165,13 +168,14 @@ TextPosition ReferenceTextView::positionAt(QPoint point) const {
 
 TextPosition ReferenceTextView::clamp(TextPosition position) const {
   position.line = std::clamp(position.line, 0, lineCount() - 1);
-  const std::u32string& line = lines_[position.line];
+  const std::u32string& line = lines()[position.line];
   position.column = std::clamp(position.column, 0, kMaxColumn);
   if (position.column < cellsOf(line)) position.column = cellOfIndex(line, indexAtCell(line, position.column));
   return position;
 }
 
 void ReferenceTextView::setCaret(TextPosition position, bool keepAnchor) {
+  layOut();
   const TextPosition previous = caret_;
   const bool hadSelection = hasSelection();
   caret_ = clamp(position);
@@ -187,7 +191,7 @@ QString ReferenceTextView::selectedText() const {
   const TextPosition to = std::max(anchor_, caret_);
   QString out;
   for (int l = from.line; l <= to.line; ++l) {
-    const std::u32string& line = lines_[l];
+    const std::u32string& line = lines()[l];
     const int begin = l == from.line ? from.column : 0;
     const int end = l == to.line ? to.column : INT_MAX;
     std::u32string part;
@@ -224,16 +228,42 @@ bool ReferenceTextView::isSelected(TextPosition position) const {
 
 // --- layout and scrolling -------------------------------------------------
 
-void ReferenceTextView::updateMetrics() {
+const std::vector<std::u32string>& ReferenceTextView::lines() const {
+  if (textPending_) {
+    lines_.clear();
+    for (const QString& line : pendingText_.split(QLatin1Char('\n'))) lines_.push_back(line.toStdU32String());
+    pendingText_.clear();
+    textPending_ = false;
+  }
+  return lines_;
+}
+
+void ReferenceTextView::ensureMetrics() const {
+  if (!metricsPending_) return;
   const QFontMetricsF metrics(font());
   cellWidth_ = std::max(1, static_cast<int>(std::lround(metrics.horizontalAdvance(QLatin1Char('0')))));
   lineHeight_ = std::max(1, static_cast<int>(std::ceil(metrics.height())));
   ascent_ = static_cast<int>(std::lround(metrics.ascent()));
+  metricsPending_ = false;
+}
+
+void ReferenceTextView::layOut() {
+  if (scrollBarsPending_) applyScrollBars();
+}
+
+void ReferenceTextView::updateMetrics() {
+  metricsPending_ = true;
   updateScrollBars();
   viewport()->update();
 }
 
 void ReferenceTextView::updateScrollBars() {
+  scrollBarsPending_ = true;
+  if (shown_) applyScrollBars();
+}
+
+void ReferenceTextView::applyScrollBars() {
+  scrollBarsPending_ = false;
   const int lines = visibleLines();
   QScrollBar* vertical = verticalScrollBar();
   vertical->setRange(0, scrollPastEnd_ ? lineCount() - 1 : std::max(0, lineCount() - lines));
@@ -262,6 +292,12 @@ void ReferenceTextView::ensureCaretVisible() {
 
 void ReferenceTextView::scrollContentsBy(int, int) { viewport()->update(); }
 
+void ReferenceTextView::showEvent(QShowEvent* event) {
+  shown_ = true;
+  layOut();
+  QAbstractScrollArea::showEvent(event);
+}
+
 void ReferenceTextView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   updateScrollBars();
@@ -289,16 +325,17 @@ void ReferenceTextView::paintEvent(QPaintEvent*) {
   const QPalette& colours = palette();
   painter.fillRect(viewport()->rect(), colours.color(QPalette::Base));
   painter.setFont(font());
+  ensureMetrics();
   const QFontMetricsF metrics(font());
   const int width = viewport()->width();
   const int first = topLine();
-  const int last = std::min(lineCount() - 1, first + viewport()->height() / lineHeight_ + 1);
+  const int last = std::min(lineCount() - 1, first + viewport()->height() / lineHeight() + 1);
   const TextPosition from = std::min(anchor_, caret_);
   const TextPosition to = std::max(anchor_, caret_);
 
   for (int l = first; l <= last; ++l) {
-    const std::u32string& line = lines_[l];
-    const int y = (l - first) * lineHeight_;
+    const std::u32string& line = lines()[l];
+    const int y = (l - first) * lineHeight();
     if (hasSelection() && l >= from.line && l <= to.line) {
       // The selection runs to the end of the line, and one cell further when
       // the line break is part of it.
@@ -306,17 +343,17 @@ void ReferenceTextView::paintEvent(QPaintEvent*) {
       const int end = l == to.line ? to.column : std::max(begin, cellsOf(line)) + 1;
       const int x0 = cellOrigin({l, begin}).x();
       const int x1 = cellOrigin({l, end}).x();
-      painter.fillRect(QRect(x0, y, x1 - x0, lineHeight_), colours.color(QPalette::Highlight));
+      painter.fillRect(QRect(x0, y, x1 - x0, lineHeight()), colours.color(QPalette::Highlight));
     }
     int cell = 0;
     for (char32_t c : line) {
       const int cells = cellsOf(c);
       const int x = cellOrigin({l, cell}).x();
       if (x >= width) break;
-      if (x + cells * cellWidth_ > 0 && !isBlank(c) && c >= 0x20) {
+      if (x + cells * cellWidth() > 0 && !isBlank(c) && c >= 0x20) {
         const QString glyph = toQString(std::u32string_view(&c, 1));
         // Centre the glyph in its cells, whatever advance the font gives it.
-        const double offset = (cells * cellWidth_ - metrics.horizontalAdvance(glyph)) / 2.0;
+        const double offset = (cells * cellWidth() - metrics.horizontalAdvance(glyph)) / 2.0;
         painter.setPen(colours.color(isSelected({l, cell}) ? QPalette::HighlightedText : QPalette::Text));
         painter.drawText(QPointF(x + offset, y + ascent_), glyph);
       }
@@ -334,7 +371,7 @@ void ReferenceTextView::paintEvent(QPaintEvent*) {
 
   if (hasFocus() && caretShown_) {
     const QPoint origin = cellOrigin(caret_);
-    painter.fillRect(QRect(origin.x(), origin.y(), 2, lineHeight_), colours.color(QPalette::Text));
+    painter.fillRect(QRect(origin.x(), origin.y(), 2, lineHeight()), colours.color(QPalette::Text));
   }
 }
 
@@ -354,7 +391,7 @@ void ReferenceTextView::timerEvent(QTimerEvent* event) {
   }
   caretShown_ = !caretShown_;
   const QPoint origin = cellOrigin(caret_);
-  viewport()->update(QRect(origin.x(), origin.y(), 2, lineHeight_));
+  viewport()->update(QRect(origin.x(), origin.y(), 2, lineHeight()));
 }
 
 void ReferenceTextView::focusInEvent(QFocusEvent* event) {
@@ -410,7 +447,7 @@ bool ReferenceTextView::handleMovementKey(QKeyEvent* event) {
   const bool shift = event->modifiers() & Qt::ShiftModifier;
   const bool control = event->modifiers() & Qt::ControlModifier;
   if (event->modifiers() & (Qt::AltModifier | Qt::MetaModifier)) return false;
-  const std::u32string& line = lines_[caret_.line];
+  const std::u32string& line = lines()[caret_.line];
   const int end = cellsOf(line);
   TextPosition target = caret_;
   bool vertical = false;
@@ -480,7 +517,7 @@ bool ReferenceTextView::handleMovementKey(QKeyEvent* event) {
 }
 
 TextPosition ReferenceTextView::wordLeft(TextPosition from) const {
-  const std::u32string& line = lines_[from.line];
+  const std::u32string& line = lines()[from.line];
   const int end = cellsOf(line);
   if (from.column == 0) return from.line > 0 ? TextPosition{from.line - 1, lineCells(from.line - 1)} : from;
   std::size_t i = from.column > end ? line.size() : indexAtCell(line, from.column);
@@ -493,7 +530,7 @@ TextPosition ReferenceTextView::wordLeft(TextPosition from) const {
 }
 
 TextPosition ReferenceTextView::wordRight(TextPosition from) const {
-  const std::u32string& line = lines_[from.line];
+  const std::u32string& line = lines()[from.line];
   if (from.column >= cellsOf(line)) return from.line + 1 < lineCount() ? TextPosition{from.line + 1, 0} : from;
   std::size_t i = indexAtCell(line, from.column);
   const int kind = wordClass(line[i]);
@@ -563,8 +600,8 @@ void ReferenceTextView::mouseDoubleClickEvent(QMouseEvent* event) {
     return;
   }
   const TextPosition position = positionAt(event->position().toPoint());
-  const std::u32string& line = lines_[position.line];
-  const int cell = static_cast<int>(std::floor(double(event->position().x() - kTextMargin) / cellWidth_)) + leftColumn();
+  const std::u32string& line = lines()[position.line];
+  const int cell = static_cast<int>(std::floor(double(event->position().x() - kTextMargin) / cellWidth())) + leftColumn();
   std::size_t begin = indexAtCell(line, cell);
   if (cell < 0 || begin >= line.size()) {
     setCaret(position);

@@ -10,6 +10,10 @@
 // height.
 //
 // Contract:
+//  - The lines are split, the font measured and the scroll bars set when
+//    the view is first shown or when a member needs them, not before; the
+//    scroll bars of a view never shown are set by setCaret() and
+//    setTopLine() (or by showing it).
 //  - The text cannot be changed by the user: typing, input-method text,
 //    pasting, cutting, deleting, undo and redo do nothing, and the view
 //    accepts no drops. It can be replaced only by setText().
@@ -74,7 +78,7 @@ class ReferenceTextView : public QAbstractScrollArea {
   // Setting it resets caret, selection and scroll position.
   void setText(const QString& text);
   QString text() const;
-  int lineCount() const noexcept { return static_cast<int>(lines_.size()); }
+  int lineCount() const { return static_cast<int>(lines().size()); }
   // Precondition: 0 <= line < lineCount().
   QString lineText(int line) const;
   int lineCells(int line) const;
@@ -89,8 +93,14 @@ class ReferenceTextView : public QAbstractScrollArea {
   // it may lie outside the viewport.
   int rightEdgeX() const;
 
-  int cellWidth() const noexcept { return cellWidth_; }
-  int lineHeight() const noexcept { return lineHeight_; }
+  int cellWidth() const {
+    ensureMetrics();
+    return cellWidth_;
+  }
+  int lineHeight() const {
+    ensureMetrics();
+    return lineHeight_;
+  }
   // Index of the line at the top of the view, and the first visible column.
   int topLine() const;
   void setTopLine(int line);
@@ -121,6 +131,7 @@ class ReferenceTextView : public QAbstractScrollArea {
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
@@ -136,8 +147,12 @@ class ReferenceTextView : public QAbstractScrollArea {
   void timerEvent(QTimerEvent* event) override;
 
  private:
+  const std::vector<std::u32string>& lines() const;
+  void ensureMetrics() const;
+  void layOut();
   void updateMetrics();
   void updateScrollBars();
+  void applyScrollBars();
   void ensureCaretVisible();
   void restartBlink();
   TextPosition clamp(TextPosition position) const;
@@ -149,15 +164,24 @@ class ReferenceTextView : public QAbstractScrollArea {
   void showScrollHint();
   void startDrag();
 
-  std::vector<std::u32string> lines_{std::u32string()};
+  // Until the view is first shown, a new text is only kept (split into
+  // lines when they are first asked for) and the font's metrics and the
+  // scroll bars wait as well: a pane on a page nobody has opened yet costs
+  // the window's start nothing.
+  mutable std::vector<std::u32string> lines_{std::u32string()};
+  mutable QString pendingText_;
+  mutable bool textPending_ = false;
+  mutable bool metricsPending_ = true;
+  bool scrollBarsPending_ = true;
+  bool shown_ = false;
   TextPosition caret_;
   TextPosition anchor_;
   int preferredColumn_ = 0;  // kept across vertical moves through short lines
   bool scrollPastEnd_ = true;
   int rightEdge_ = kDefaultRightEdge;
-  int cellWidth_ = 1;
-  int lineHeight_ = 1;
-  int ascent_ = 0;
+  mutable int cellWidth_ = 1;
+  mutable int lineHeight_ = 1;
+  mutable int ascent_ = 0;
 
   QBasicTimer blinkTimer_;
   bool caretShown_ = true;

@@ -84,7 +84,19 @@ void Dynaset::requireUpdatable() const {
 
 bool Dynaset::isEmpty() { return !keyset_->nextLive(0).has_value(); }
 
+void Dynaset::forgetStaleIndex() noexcept {
+  // The keyset found rows deleted before their keys were read: positions
+  // handed out before may have moved. The key still names the row.
+  if (indexEpoch_ == keyset_->epoch()) return;
+  indexEpoch_ = keyset_->epoch();
+  position_.index.reset();
+  lastLanding_.reset();
+  streak_ = 0;
+  direction_ = 0;
+}
+
 std::size_t Dynaset::currentIndex() {
+  forgetStaleIndex();
   if (!position_.index) {
     const Keyset::Location location = keyset_->locate(position_.rowId);
     if (location.exact) position_.index = location.index;
@@ -118,6 +130,7 @@ void Dynaset::landAt(std::size_t index) {
   streak_ = direction == 0 ? 0 : (direction == direction_ ? std::min(streak_ + 1, kLongestStreak) : 1);
   direction_ = direction;
   lastLanding_ = index;
+  indexEpoch_ = keyset_->epoch();
   position_ = Position{Place::OnRow, keyset_->rowIdAt(index), index};
   deferLoading();
 }
@@ -141,18 +154,22 @@ void Dynaset::deferLoading() noexcept {
 }
 
 void Dynaset::loadCurrent() {
+  forgetStaleIndex();
   const std::int64_t rowId = position_.rowId;
   std::int64_t low = rowId;
   std::int64_t high = rowId;
   if (position_.index && streak_ > 0) {
+    // Read ahead over keys already read only; reading keys is the moves' job.
     const std::size_t index = *position_.index;
     const std::size_t width = std::size_t{1} << streak_;
     if (direction_ > 0) {
       std::size_t last = index + width - 1;
-      while (last > index && !keyset_->hasIndex(last)) --last;
+      while (last > index && !keyset_->isRead(last)) --last;
       high = keyset_->rowIdAt(last);
     } else {
-      low = keyset_->rowIdAt(index >= width - 1 ? index - (width - 1) : 0);
+      std::size_t first = index >= width - 1 ? index - (width - 1) : 0;
+      while (first < index && !keyset_->isRead(first)) ++first;
+      low = keyset_->rowIdAt(first);
     }
   }
   current_ = reader_.read(rowId, low, high);

@@ -120,6 +120,7 @@ class Dynaset {
  private:
   bool isEmpty();
   std::size_t currentIndex();
+  void forgetStaleIndex() noexcept;
   void landAt(std::size_t index);
   void landOnKey(std::int64_t rowId);
   void placeAt(Place place);
@@ -146,6 +147,7 @@ class Dynaset {
   const RowData* current_ = nullptr;  // the row read on landing; nullptr: gone
   bool currentLoaded_ = false;
   std::optional<std::size_t> lastLanding_;
+  std::uint64_t indexEpoch_ = 0;  // the keyset's epoch when position_.index was set
   int streak_ = 0;
   int direction_ = 0;
 

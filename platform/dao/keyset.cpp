@@ -18,46 +18,140 @@ Keyset::Keyset(DatabaseConnection& connection, const TableSchema& table, std::in
                std::vector<std::int64_t> firstKeys, bool complete)
     : connection_(connection),
       highestKeyAtOpen_(highestKeyAtOpen),
-      loaded_(std::move(firstKeys)),
-      tableComplete_(complete || highestKeyAtOpen == 0) {
+      head_(std::move(firstKeys)),
+      complete_(complete || highestKeyAtOpen == 0),
+      counted_(complete_) {
   const std::string key = table.rowKeySql;
-  selectSql_ = "SELECT " + key + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " + key + " > ?1 AND " + key +
-               " <= ?2 ORDER BY " + key + " LIMIT ?3";
-  rangeSql_ = "SELECT " + key + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " + key + " BETWEEN ?1 AND ?2 ORDER BY " + key;
-  nextChunk_ = std::max<std::size_t>(nextChunk_, loaded_.size() * 2);
+  const std::string from = " FROM " + quoteIdentifier(table.sqlName);
+  const std::string range = from + " WHERE " + key + " > ?1 AND " + key + " <= ?2 ORDER BY " + key;
+  forwardSql_ = "SELECT " + key + range + " LIMIT ?3";
+  backwardSql_ = "SELECT " + key + range + " DESC LIMIT ?3";
+  // The whole table's count is kept by SQLite's b-tree walk without reading
+  // a row; only the keys already read and those added since open are
+  // counted row by row, and both are usually few. One statement, so one
+  // snapshot.
+  countSql_ = "SELECT (SELECT count(*)" + from + ") - (SELECT count(*)" + from + " WHERE " + key +
+              " <= ?1) - (SELECT count(*)" + from + " WHERE " + key + " > ?2)";
+  rangeSql_ = "SELECT " + key + from + " WHERE " + key + " BETWEEN ?1 AND ?2 ORDER BY " + key;
+  unreadCountSql_ = "SELECT count(*)" + from + " WHERE " + key + " > ?1 AND " + key + " <= ?2";
+  forwardChunk_ = std::max<std::size_t>(forwardChunk_, head_.size() * 2);
 }
 
-bool Keyset::loadMore() {
-  if (tableComplete_) return false;
-  SqliteStatement& statement = connection_.statement(selectSql_);
+std::int64_t Keyset::headBound() const noexcept {
+  return head_.empty() ? std::numeric_limits<std::int64_t>::min() : head_.back();
+}
+
+std::int64_t Keyset::tailBound() const noexcept {
+  return tailDescending_.empty() ? highestKeyAtOpen_ : tailDescending_.back() - 1;
+}
+
+void Keyset::count() {
+  if (counted_) return;
+  SqliteStatement& statement = connection_.statement(countSql_);
   StatementUse use(statement);
-  const std::size_t before = loaded_.size();
+  std::int64_t unread = 0;
   try {
-    statement.bindInteger(1, loaded_.empty() ? std::numeric_limits<std::int64_t>::min() : loaded_.back());
+    statement.bindInteger(1, headBound());
     statement.bindInteger(2, highestKeyAtOpen_);
-    statement.bindInteger(3, static_cast<std::int64_t>(nextChunk_));
-    while (statement.step()) loaded_.push_back(statement.integer(0));
+    if (statement.step()) unread = statement.integer(0);
   } catch (const SqliteError& failure) {
     connection_.raiseSqliteFailure(failure);
   }
-  const std::size_t read = loaded_.size() - before;
-  if (read < nextChunk_ || (!loaded_.empty() && loaded_.back() >= highestKeyAtOpen_)) tableComplete_ = true;
-  nextChunk_ = std::min(nextChunk_ * 2, kLargestChunk);
-  return read > 0 || tableComplete_;
+  counted_ = true;
+  unread_ = static_cast<std::size_t>(std::max<std::int64_t>(unread, 0));
+  if (unread_ == 0) joinHeadAndTail();
 }
 
-void Keyset::loadThrough(std::int64_t rowId) {
-  while (!tableComplete_ && (loaded_.empty() || loaded_.back() < rowId)) loadMore();
+void Keyset::joinHeadAndTail() {
+  // Keys only leave the unread range (others delete rows; new keys lie above
+  // the bound), so a count left over means rows deleted before they were
+  // read: everything after them moves up.
+  if (counted_ && unread_ != 0) ++epoch_;
+  head_.insert(head_.end(), tailDescending_.rbegin(), tailDescending_.rend());
+  tailDescending_.clear();
+  tailDescending_.shrink_to_fit();
+  unread_ = 0;
+  counted_ = true;
+  complete_ = true;
+}
+
+bool Keyset::loadForward() {
+  if (complete_) return false;
+  SqliteStatement& statement = connection_.statement(forwardSql_);
+  StatementUse use(statement);
+  const std::size_t before = head_.size();
+  try {
+    statement.bindInteger(1, headBound());
+    statement.bindInteger(2, tailBound());
+    statement.bindInteger(3, static_cast<std::int64_t>(forwardChunk_));
+    while (statement.step()) head_.push_back(statement.integer(0));
+  } catch (const SqliteError& failure) {
+    connection_.raiseSqliteFailure(failure);
+  }
+  const std::size_t read = head_.size() - before;
+  if (counted_) unread_ -= std::min(read, unread_);
+  if (read < forwardChunk_ || (counted_ && unread_ == 0) || (!head_.empty() && head_.back() >= highestKeyAtOpen_)) {
+    joinHeadAndTail();
+  }
+  forwardChunk_ = std::min(forwardChunk_ * 2, kLargestChunk);
+  return true;
+}
+
+bool Keyset::loadBackward() {
+  count();
+  if (complete_) return false;
+  SqliteStatement& statement = connection_.statement(backwardSql_);
+  StatementUse use(statement);
+  const std::size_t before = tailDescending_.size();
+  try {
+    statement.bindInteger(1, headBound());
+    statement.bindInteger(2, tailBound());
+    statement.bindInteger(3, static_cast<std::int64_t>(backwardChunk_));
+    while (statement.step()) tailDescending_.push_back(statement.integer(0));
+  } catch (const SqliteError& failure) {
+    connection_.raiseSqliteFailure(failure);
+  }
+  const std::size_t read = tailDescending_.size() - before;
+  unread_ -= std::min(read, unread_);
+  if (read < backwardChunk_ || unread_ == 0) joinHeadAndTail();
+  backwardChunk_ = std::min(backwardChunk_ * 2, kLargestChunk);
+  return true;
+}
+
+bool Keyset::isRead(std::size_t index) const noexcept {
+  if (index < head_.size()) return true;
+  if (!counted_) return false;
+  const std::size_t tailStart = head_.size() + unread_;
+  return index >= tailStart && index - tailStart < tailDescending_.size() + appended_.size();
+}
+
+void Keyset::readIndex(std::size_t index) {
+  while (!complete_ && !isRead(index)) {
+    if (!counted_) {
+      loadForward();
+      continue;
+    }
+    const std::size_t tailStart = head_.size() + unread_;
+    if (index >= tailStart) return;  // beyond the keys read at open: appended rows or nothing
+    const std::size_t fromHead = index - head_.size();
+    const std::size_t fromTail = tailStart - index;
+    if (fromTail < fromHead) {
+      loadBackward();
+    } else {
+      loadForward();
+    }
+  }
 }
 
 bool Keyset::hasIndex(std::size_t index) {
-  while (!tableComplete_ && index >= loaded_.size()) loadMore();
-  return index < loaded_.size() + (tableComplete_ ? appended_.size() : 0);
+  readIndex(index);
+  if (!counted_) return index < head_.size();
+  return index < head_.size() + unread_ + tailDescending_.size() + appended_.size();
 }
 
 std::size_t Keyset::size() {
-  while (!tableComplete_) loadMore();
-  return loaded_.size() + appended_.size();
+  count();
+  return head_.size() + unread_ + tailDescending_.size() + appended_.size();
 }
 
 Keyset::Location Keyset::locate(std::int64_t rowId) {
@@ -67,9 +161,29 @@ Keyset::Location Keyset::locate(std::int64_t rowId) {
     const std::size_t index = base - appended_.size() + static_cast<std::size_t>(found - appended_.begin());
     return Location{index, found != appended_.end() && *found == rowId};
   }
-  loadThrough(rowId);
-  const auto found = std::lower_bound(loaded_.begin(), loaded_.end(), rowId);
-  return Location{static_cast<std::size_t>(found - loaded_.begin()), found != loaded_.end() && *found == rowId};
+  while (!complete_) {
+    if (!head_.empty() && rowId <= head_.back()) break;
+    if (!tailDescending_.empty() && rowId >= tailDescending_.back()) break;
+    // Not read yet: read from the nearer end, judged by the keys' values
+    // (keys are handed out in order, so they spread about evenly).
+    const std::int64_t fromHead = rowId - (head_.empty() ? 0 : head_.back());
+    const std::int64_t fromTail = tailBound() - rowId;
+    if (fromTail < fromHead) {
+      loadBackward();
+    } else {
+      loadForward();
+    }
+  }
+  if (complete_ || (!head_.empty() && rowId <= head_.back())) {
+    const auto found = std::lower_bound(head_.begin(), head_.end(), rowId);
+    return Location{static_cast<std::size_t>(found - head_.begin()), found != head_.end() && *found == rowId};
+  }
+  // In the tail, read from the end: the entries up to the first key below rowId.
+  const auto atOrAbove = std::partition_point(tailDescending_.begin(), tailDescending_.end(),
+                                              [&](std::int64_t key) { return key >= rowId; });
+  const auto above = static_cast<std::size_t>(atOrAbove - tailDescending_.begin());
+  const std::size_t index = head_.size() + unread_ + (tailDescending_.size() - above);
+  return Location{index, above > 0 && tailDescending_[above - 1] == rowId};
 }
 
 std::optional<std::size_t> Keyset::nextLive(std::size_t from) {
@@ -82,6 +196,7 @@ std::optional<std::size_t> Keyset::nextLive(std::size_t from) {
 std::optional<std::size_t> Keyset::previousLive(std::size_t from) {
   if (!hasIndex(from)) return std::nullopt;
   for (std::size_t index = from + 1; index-- > 0;) {
+    if (!hasIndex(index)) continue;  // the keyset shrank while reading towards it
     if (!isRemoved(rowIdAt(index))) return index;
   }
   return std::nullopt;
@@ -131,36 +246,55 @@ void Keyset::append(std::int64_t rowId) {
   }
 }
 
-}  // namespace dao
-
-namespace dao {
-
 void Keyset::forgetRowsDeletedElsewhere() {
-  // The entries (loaded keys, then appended ones: one ascending list) are
-  // walked along with the keys the table holds now; an entry the table
-  // lacks was deleted by another connection.
-  const std::size_t entries = loaded_.size() + appended_.size();
-  if (entries == 0) return;
-  SqliteStatement& statement = connection_.statement(rangeSql_);
-  StatementUse use(statement);
+  // Each run of keys read so far (ascending) is walked along with the keys
+  // the table holds now over the same range; a key the table lacks was
+  // deleted by another connection.
   std::vector<std::int64_t> gone;
-  try {
-    statement.bindInteger(1, rowIdAt(0));
-    statement.bindInteger(2, rowIdAt(entries - 1));
-    bool more = statement.step();
-    for (std::size_t index = 0; index < entries; ++index) {
-      const std::int64_t key = rowIdAt(index);
-      while (more && statement.integer(0) < key) more = statement.step();
-      if (!more || statement.integer(0) != key) gone.push_back(key);
+  const auto sweep = [&](const std::vector<std::int64_t>& keys) {
+    if (keys.empty()) return;
+    SqliteStatement& statement = connection_.statement(rangeSql_);
+    StatementUse use(statement);
+    try {
+      statement.bindInteger(1, keys.front());
+      statement.bindInteger(2, keys.back());
+      bool more = statement.step();
+      for (const std::int64_t key : keys) {
+        while (more && statement.integer(0) < key) more = statement.step();
+        if (!more || statement.integer(0) != key) gone.push_back(key);
+      }
+    } catch (const SqliteError& failure) {
+      connection_.raiseSqliteFailure(failure);
     }
-  } catch (const SqliteError& failure) {
-    connection_.raiseSqliteFailure(failure);
-  }
+  };
+  sweep(head_);
+  sweep(std::vector<std::int64_t>(tailDescending_.rbegin(), tailDescending_.rend()));
+  sweep(appended_);
   for (const std::int64_t key : gone) {
     if (isRemoved(key)) continue;
     markRemoved(key);
     deletedElsewhere_.insert(std::lower_bound(deletedElsewhere_.begin(), deletedElsewhere_.end(), key), key);
   }
+
+  // Keys not read yet are only counted; a row deleted among them is simply
+  // not read later, but the count, and the positions of the tail behind
+  // them, must be true now.
+  if (!counted_ || complete_) return;
+  SqliteStatement& statement = connection_.statement(unreadCountSql_);
+  StatementUse use(statement);
+  std::int64_t unread = 0;
+  try {
+    statement.bindInteger(1, headBound());
+    statement.bindInteger(2, tailBound());
+    if (statement.step()) unread = statement.integer(0);
+  } catch (const SqliteError& failure) {
+    connection_.raiseSqliteFailure(failure);
+  }
+  const auto nowUnread = static_cast<std::size_t>(std::max<std::int64_t>(unread, 0));
+  if (nowUnread == unread_) return;
+  ++epoch_;
+  unread_ = nowUnread;
+  if (unread_ == 0) joinHeadAndTail();
 }
 
 bool Keyset::isDeletedElsewhere(std::int64_t rowId) const {

@@ -8,18 +8,27 @@
 //    not in it (their keys are above the highest key at open, and keys are
 //    never reused).
 //  - Keys are read from the table lazily, in growing chunks, as positions
-//    are asked for; contains() needs no reading at all. A row another
-//    connection deletes after its key was read stays in the keyset as a hole
-//    (the cursor reports it deleted, 3167); one deleted before its chunk was
-//    read is simply not in it.
+//    are asked for: from the first key onwards, and from the last key
+//    backwards once the number of keys is known, so that the last rows, and
+//    rows found far down, cost no pass over the whole table. contains()
+//    needs no reading at all.
+//  - The number of keys not yet read is counted once, when a size or a
+//    position from the end is first needed (a count, not a read of the
+//    keys). A row another connection deletes after its key was read stays
+//    in the keyset as a hole (the cursor reports it deleted, 3167); one
+//    deleted before its key was read counts as such a hole until the keys
+//    around it are read, and is then no longer in the keyset: positions
+//    after it move up by one, and epoch() changes so that cursors find
+//    their rows' positions again.
 //  - Entries removed through the recordset (Delete) stay in place but are
 //    not live: they count neither in liveCount() nor in positions.
-//  - forgetRowsDeletedElsewhere() reads the keys once more and turns every
-//    hole into a removed entry, so that positions and liveCount() are those
-//    of the rows there are; isDeletedElsewhere() tells such entries from
-//    those removed through the recordset.
-//  - Indexes passed in must be below size() as last reported (or be proven
-//    by hasIndex()); size() reads the whole keyset.
+//  - forgetRowsDeletedElsewhere() checks the keys read so far once more and
+//    turns every hole into a removed entry, and counts the unread keys
+//    afresh, so that positions and liveCount() are those of the rows there
+//    are; isDeletedElsewhere() tells such entries from those removed through
+//    the recordset.
+//  - Indexes passed to rowIdAt() must have been proven by hasIndex() (or be
+//    below the size and read, see isRead()).
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -40,12 +49,23 @@ class Keyset {
 
   // Whether the keyset has an entry at `index` (reads keys as needed).
   bool hasIndex(std::size_t index);
-  std::int64_t rowIdAt(std::size_t index) const { return index < loaded_.size() ? loaded_[index] : appended_[index - loaded_.size()]; }
+  // Whether the key at `index` has been read (rowIdAt may be called).
+  bool isRead(std::size_t index) const noexcept;
+  std::int64_t rowIdAt(std::size_t index) const {
+    if (index < head_.size()) return head_[index];
+    const std::size_t tailStart = head_.size() + unread_;
+    if (index - tailStart < tailDescending_.size()) return tailDescending_[tailDescending_.size() - 1 - (index - tailStart)];
+    return appended_[index - tailStart - tailDescending_.size()];
+  }
+  // Counts the keys not yet read when that was not done yet; reads none.
   std::size_t size();
   std::size_t liveCount() { return size() - removed_.size(); }
+  // Changes whenever positions already handed out may have moved.
+  std::uint64_t epoch() const noexcept { return epoch_; }
 
-  // The first position whose key is >= rowId (reads keys through rowId);
-  // `exact` tells whether that entry's key is rowId.
+  // The first position whose key is >= rowId (reads keys through rowId,
+  // from whichever end is nearer); `exact` tells whether that entry's key is
+  // rowId.
   struct Location {
     std::size_t index = 0;
     bool exact = false;
@@ -69,16 +89,35 @@ class Keyset {
   bool isDeletedElsewhere(std::int64_t rowId) const;
 
  private:
-  bool loadMore();
-  void loadThrough(std::int64_t rowId);
+  bool counted() const noexcept { return counted_; }
+  void count();
+  // Reads the next chunk after the head, or before the tail; false when
+  // everything is read.
+  bool loadForward();
+  bool loadBackward();
+  // After the last unread key was read: one run of keys, and the count
+  // corrected when others deleted rows that were still unread.
+  void joinHeadAndTail();
+  // Reads keys from the nearer end until `index` is read.
+  void readIndex(std::size_t index);
+  std::int64_t headBound() const noexcept;  // keys to read are above this
+  std::int64_t tailBound() const noexcept;  // and at most this
 
   DatabaseConnection& connection_;
-  std::string selectSql_;
-  std::string rangeSql_;
+  std::string forwardSql_;
+  std::string backwardSql_;
+  std::string countSql_;
+  std::string rangeSql_;        // every key in [?1, ?2], ascending
+  std::string unreadCountSql_;  // keys in (?1, ?2]
   std::int64_t highestKeyAtOpen_ = 0;
-  std::vector<std::int64_t> loaded_;    // keys <= highestKeyAtOpen_, ascending
-  bool tableComplete_ = false;
-  std::size_t nextChunk_ = 256;
+  std::vector<std::int64_t> head_;            // the first keys, ascending
+  std::vector<std::int64_t> tailDescending_;  // the last keys, descending
+  bool complete_ = false;                     // every key <= highestKeyAtOpen_ read
+  bool counted_ = false;
+  std::size_t unread_ = 0;  // keys between head and tail (when counted)
+  std::size_t forwardChunk_ = 256;
+  std::size_t backwardChunk_ = 256;
+  std::uint64_t epoch_ = 0;
   std::vector<std::int64_t> appended_;  // keys of rows added through the keyset, ascending
   std::vector<std::int64_t> removed_;   // ascending
   std::vector<std::int64_t> deletedElsewhere_;  // ascending, a part of removed_

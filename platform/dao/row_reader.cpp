@@ -16,6 +16,9 @@ RowReader::RowReader(DatabaseConnection& connection, const TableSchema& table)
   for (const ColumnSchema& column : table.columns) texts->selectList += ", " + quoteIdentifier(column.name);
   texts->rangeSql = "SELECT " + texts->selectList + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " +
                     table.rowKeySql + " BETWEEN ?1 AND ?2 ORDER BY " + table.rowKeySql;
+  // One row by its key: SQLite seeks it and knows there is no second.
+  texts->rowSql = "SELECT " + texts->selectList + " FROM " + quoteIdentifier(table.sqlName) + " WHERE " +
+                  table.rowKeySql + " = ?1";
   texts_ = std::move(texts);
 }
 
@@ -52,11 +55,12 @@ void RowReader::forget() noexcept {
 
 void RowReader::fetch(std::int64_t low, std::int64_t high) {
   valid_ = false;
-  SqliteStatement& statement = connection_.statement(texts_->rangeSql);
+  const bool oneRow = low == high;
+  SqliteStatement& statement = connection_.statement(oneRow ? texts_->rowSql : texts_->rangeSql);
   StatementUse use(statement);
   try {
     statement.bindInteger(1, low);
-    statement.bindInteger(2, high);
+    if (!oneRow) statement.bindInteger(2, high);
     std::size_t count = 0;
     while (statement.step()) {
       if (count == rows_.size()) rows_.emplace_back();

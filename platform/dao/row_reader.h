@@ -59,6 +59,7 @@ class RowReader {
   struct StatementTexts {
     std::string selectList;
     std::string rangeSql;
+    std::string rowSql;
   };
   std::shared_ptr<const StatementTexts> texts_;
   std::vector<RowData> rows_;

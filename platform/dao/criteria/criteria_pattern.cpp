@@ -104,6 +104,18 @@ bool LikePattern::matchesOne(const Element& e, char32_t c) const {
 }
 
 bool LikePattern::matches(std::string_view valueUtf8) const {
+  // A pattern that ends in its only "*" ("abc*", the search box's kind)
+  // decides on the value's first characters: those are decoded one by one
+  // and the rest of the value is never looked at.
+  if (!elements_.empty() && elements_.back().kind == Kind::AnyRun &&
+      std::none_of(elements_.begin(), elements_.end() - 1,
+                   [](const Element& e) { return e.kind == Kind::AnyRun; })) {
+    std::size_t pos = 0;
+    for (std::size_t p = 0; p + 1 < elements_.size(); ++p) {
+      if (pos >= valueUtf8.size() || !matchesOne(elements_[p], decodeUtf8(valueUtf8, pos))) return false;
+    }
+    return true;
+  }
   const std::u32string value = decodeUtf8(valueUtf8);
   // Every element except "*" consumes exactly one character, so on a
   // mismatch it is enough to let the most recent "*" absorb one more

@@ -76,6 +76,27 @@ class ReferencePanesTest : public QObject {
     saveScreenshot(table, QStringLiteral("SynMemo2-end"));
   }
 
+  // A pane on a page that is not open yet is laid out when the page is first
+  // shown; what it answers before and after is the same as for a pane
+  // created on a visible page.
+  void paneOnAHiddenPageIsLaidOutWhenFirstShown() {
+    QWidget page;
+    page.resize(600, 400);
+    ReferenceTextView* table = reference::createConceptTablePane(&page);
+    table->setFont(gui::layoutFont(QStringLiteral("Courier New"), 24, true));
+    QCOMPARE(table->lineCount(), 321);
+    QCOMPARE(table->lineText(320), toQString(reference::splitLines(reference::conceptTable()).back()));
+    QCOMPARE(table->cellWidth(), qRound(QFontMetricsF(table->font()).horizontalAdvance(QLatin1Char('0'))));
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QCOMPARE(table->verticalScrollBar()->maximum(), 320);
+    QCOMPARE(table->verticalScrollBar()->pageStep(), table->visibleLines());
+    QCOMPARE(table->visibleLines(), table->viewport()->height() / table->lineHeight());
+    table->setText(QStringLiteral("one\ntwo"));
+    QCOMPARE(table->verticalScrollBar()->maximum(), 1);  // a shown pane takes a new text at once
+    QCOMPARE(table->lineCount(), 2);
+  }
+
   // "Courier New" maps to a face in which the texts' characters keep the
   // two-to-one widths the layout was made for, so the grid and the glyphs agree.
   void fontGivesChineseAndBoxDrawingTwoAsciiCells() {

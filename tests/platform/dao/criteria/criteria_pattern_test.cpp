@@ -141,3 +141,28 @@ TEST(CriteriaLikePattern, AgreesWithAReferenceMatcherOnRandomInputs) {
 }
 
 }  // namespace
+
+namespace {
+
+// A pattern ending in its only "*" looks at the value's first characters
+// alone; it must still agree with the whole-value match everywhere.
+TEST(CriteriaLikePattern, PrefixPatternsDecideOnTheFirstCharacters) {
+  const LikePattern hex("000F4*");
+  EXPECT_TRUE(hex.matches("000f4240"));
+  EXPECT_TRUE(hex.matches("000F4"));
+  EXPECT_FALSE(hex.matches("000f"));
+  EXPECT_FALSE(hex.matches("000f3fff"));
+  EXPECT_FALSE(hex.matches(""));
+  const LikePattern chinese("禪?#*");
+  EXPECT_TRUE(chinese.matches("禪心7見性"));
+  EXPECT_FALSE(chinese.matches("禪心"));
+  EXPECT_FALSE(chinese.matches("禪心x"));
+  // A byte that is no UTF-8 counts as one character, as in a whole match.
+  EXPECT_TRUE(LikePattern("a?b*").matches("a\xFF" "bcd"));
+  EXPECT_FALSE(LikePattern("a?b*").matches("a\xFF"));
+  EXPECT_TRUE(LikePattern("[a-c]Z*").matches("Bz and more"));
+  EXPECT_TRUE(LikePattern("*").matches(""));
+  EXPECT_FALSE(LikePattern("a*b*").matches("ac"));  // two stars: the general match
+}
+
+}  // namespace

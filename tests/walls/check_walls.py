@@ -17,7 +17,7 @@ import re
 import sys
 
 # The folders every file is checked in, below the source root.
-TOP_FOLDERS = ("app", "classify", "data", "export", "framework", "platform", "schema", "tools")
+TOP_FOLDERS = ("app", "classify", "data", "export", "framework", "import", "platform", "schema", "tools")
 
 BELOW_APP = ["platform/big5", "platform/sysutils", "platform/automation", "platform/dao", "platform/gui",
              "framework", "schema", "classify", "export", "data"]
@@ -26,6 +26,8 @@ BELOW_APP = ["platform/big5", "platform/sysutils", "platform/automation", "platf
 RULES = {
     "platform/big5": [],
     "platform/sysutils": [],
+    # The client side of a PostgreSQL server: libpq only.
+    "platform/postgres": [],
     "platform/automation": ["platform/big5", "platform/sysutils"],
     "platform/dao": ["platform/automation", "platform/big5", "platform/sysutils"],
     # The criteria language stands on its own (its tests and fuzzer build it alone).
@@ -43,7 +45,12 @@ RULES = {
     "app/reference": ["platform/gui", "platform/big5", "platform/sysutils"],
     "app/search": ["schema", "framework", "platform/gui", "platform/big5", "platform/sysutils"],
     "app": BELOW_APP,
-    "tools": BELOW_APP,
+    # The Access/Jet importer writes the program's database with the same
+    # writer as the builder of the bundled database.
+    "import": ["schema", "classify", "platform/dao", "platform/big5", "platform/sysutils", "tools/dbbuild"],
+    # The writer of the program's database, shared by the builder and the importer.
+    "tools/dbbuild": BELOW_APP,
+    "tools": BELOW_APP + ["import"],
 }
 
 # Folders (with their subfolders) in which the toolkit may appear.

@@ -40,39 +40,8 @@ mkdir -p "$WORK/local" "$WORK/share" "$WORK/lost" "$WORK/reference" "$ART"
 for folder in local share lost reference; do cp "$DB_SRC" "$WORK/$folder/Lexora_Concept.mdb"; done
 rm -f "$ART"/*.png
 
-PASS=0
-FAIL=0
-XVFB_PID=""
-APP_PID=""
-WATCHDOG_PID=""
-
-cleanup() {
-    trap '' USR1
-    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    if [ -n "$WATCHDOG_PID" ]; then
-        pkill -P "$WATCHDOG_PID" 2>/dev/null; kill "$WATCHDOG_PID" 2>/dev/null
-    fi
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'echo "FAIL: run stopped by the time limit"; exit 3' USR1
-( sleep 170; kill -USR1 $$ ) >/dev/null 2>&1 &
-WATCHDOG_PID=$!
-
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then
-        PASS=$((PASS + 1)); echo "PASS: $1"
-    else
-        FAIL=$((FAIL + 1)); echo "FAIL: $1 (expected [$2], got [$3])"
-    fi
-}
-check_true() {  # check_true NAME DETAIL command...
-    local name="$1" detail="$2"; shift 2
-    if "$@"; then PASS=$((PASS + 1)); echo "PASS: $name"
-    else FAIL=$((FAIL + 1)); echo "FAIL: $name ($detail)"; fi
-}
+source "$HERE/session_lib.sh"
+start_watchdog 170
 cj_of() { sqlite3 "$1" "SELECT IFNULL(CJ_Input,'') FROM \"0_Data_Input\" WHERE ID=$2"; }
 
 echo "# X server on a free display (t=${SECONDS}s)"

@@ -21,6 +21,13 @@
 # are compared between steps and saved for a person to look at).  Stored data
 # is read with sqlite3 on the database file.
 #
+# On a server: with ZENMORA_E2E_DATABASE set to a PostgreSQL connection string
+# (an empty database on a throwaway server), the bundled database is copied
+# there with `zenmora-db copy`, the program is started with --database, and
+# stored data is read with psql (the queries are written to mean the same on
+# both); the export is checked against a copy of the server database taken
+# back into a file at that moment.
+#
 # Closing the window: bare Xvfb has no window manager, so the script sends the
 # WM_DELETE_WINDOW client message a window manager would send for the close box
 # (tests/e2e/wm_delete.py, libX11 through ctypes).
@@ -35,7 +42,9 @@ DB_SRC="$BUILD_DIR/app/Lexora_Concept.mdb"
 ART="${ZENMORA_E2E_ARTIFACTS:-$ROOT/artifacts/e2e}"
 CAPTION="Zenmora１．０１版"
 
-for tool in Xvfb xdotool xclip xwininfo import compare sqlite3 python3; do
+SERVER="${ZENMORA_E2E_DATABASE:-}"
+DB_TOOL="$BUILD_DIR/tools/zenmora-db"
+for tool in Xvfb xdotool xclip xwininfo import compare sqlite3 python3 ${SERVER:+psql}; do
     command -v "$tool" >/dev/null || { echo "missing tool: $tool"; exit 2; }
 done
 [ -x "$APP" ] || { echo "no program at $APP"; exit 2; }
@@ -44,6 +53,11 @@ done
 WORK="$(mktemp -d /tmp/zenmora-e2e.XXXXXX)"
 DB="$WORK/Lexora_Concept.mdb"
 cp "$DB_SRC" "$DB"
+if [ -n "$SERVER" ]; then
+    [ -x "$DB_TOOL" ] || { echo "no zenmora-db at $DB_TOOL"; exit 2; }
+    "$DB_TOOL" copy "$DB" "$SERVER" --replace >"$WORK/copy.log" 2>&1 \
+        || { cat "$WORK/copy.log"; echo "could not copy the database to the server"; rm -rf "$WORK"; exit 2; }
+fi
 mkdir -p "$ART"
 rm -f "$ART"/*.png
 
@@ -125,12 +139,22 @@ check_true() {  # check_true NAME DETAIL command...
     if "$@"; then PASS=$((PASS + 1)); echo "PASS: $name"
     else FAIL=$((FAIL + 1)); echo "FAIL: $name ($detail)"; fi
 }
-sql() { sqlite3 "$DB" "$1"; }
+if [ -n "$SERVER" ]; then
+    sql() { psql -X -q -A -t -v ON_ERROR_STOP=1 -d "$SERVER" -c "$1"; }
+else
+    sql() { sqlite3 "$DB" "$1"; }
+fi
+# A file holding the data as stored now (on a server: copied back into a file).
+stored_file() {
+    if [ -z "$SERVER" ]; then echo "$DB"; return; fi
+    rm -f "$WORK/snapshot.mdb"
+    "$DB_TOOL" copy "$SERVER" "$WORK/snapshot.mdb" >>"$WORK/copy.log" 2>&1 && echo "$WORK/snapshot.mdb"
+}
 # No X tool may wait for ever on a program that died under it (timeout runs
 # the tool itself, not these functions).
 xdotool() { timeout 10 xdotool "$@"; }
 import() { timeout 10 import "$@"; }
-field() { sql "SELECT IFNULL(\"$2\",'') FROM \"0_Data_Input\" WHERE ID=$1"; }
+field() { sql "SELECT COALESCE(\"$2\",'') FROM \"0_Data_Input\" WHERE \"ID\"=$1"; }
 
 # ---- X server on a free display ---------------------------------------------
 echo "# X server on a free display (t=${SECONDS}s)"
@@ -149,7 +173,7 @@ export QT_QPA_PLATFORM=xcb LANG=C.UTF-8
 
 WIN=""
 start_app() {
-    (cd "$WORK" && exec "$APP") >>"$WORK/app.log" 2>&1 &
+    (cd "$WORK" && exec "$APP" ${SERVER:+--database "$SERVER"}) >>"$WORK/app.log" 2>&1 &
     APP_PID=$!
     echo "$APP_PID" >"$WORK/app.pid"
     WIN="$(timeout 20 xdotool search --sync --onlyvisible --name "^${CAPTION}\$" 2>/dev/null | head -1)"
@@ -222,7 +246,7 @@ BOX_8XI=(408 108); BOX_GN=(520 108); BOX_HEX=(564 108)
 BOX_WORD=(28 20); BOX_CJ=(400 20); BOX_DEF=(100 163); BOX_NOTE=(100 240)
 
 TOTAL="$(sql 'SELECT count(*) FROM "0_Data_Input"')"
-LAST_ID="$(sql 'SELECT max(ID) FROM "0_Data_Input"')"
+LAST_ID="$(sql 'SELECT max("ID") FROM "0_Data_Input"')"
 
 # ---- 1. start ---------------------------------------------------------------
 echo "# 1. start (t=${SECONDS}s)"
@@ -237,7 +261,7 @@ check "record shown at start is record 1 ($(field 1 B5_Word))" "$(field 1 B5_Wor
 
 # ---- 2. search box: type 中 ---------------------------------------------------
 echo "# 2. search box: type 中 (t=${SECONDS}s)"
-ZH_ID="$(sql "SELECT ID FROM \"0_Data_Input\" WHERE B5_Word='中'")"
+ZH_ID="$(sql "SELECT \"ID\" FROM \"0_Data_Input\" WHERE \"B5_Word\"='中'")"
 click_at 70 355
 paste_text "中"
 sleep 0.3
@@ -296,7 +320,7 @@ sleep 0.3
 shot 13-exported
 timeout 5 xclip -selection clipboard -o -t text/plain >"$WORK/got.utf8" 2>/dev/null
 timeout 5 xclip -selection clipboard -o -t 'text/plain;charset=Big5' >"$WORK/got.big5" 2>/dev/null
-if python3 "$HERE/expected_line.py" "$DB" "$LAST_ID" 1 "$WORK/want"; then
+if python3 "$HERE/expected_line.py" "$(stored_file)" "$LAST_ID" 1 "$WORK/want"; then
     check_true "clipboard text/plain equals the expected line (UTF-8), byte for byte" \
         "see $ART/export-got.utf8" cmp -s "$WORK/want.utf8" "$WORK/got.utf8"
     check_true "clipboard Big5 target equals the expected line, byte for byte" \
@@ -357,7 +381,7 @@ for pair in "Li_Chang_B:1" "Xian_Xiang_B:1" "Ren_Zhi_B:1" "Si_Bei_B:11" "8_XI_B:
 done
 check "after restart stored definition" "$DEF_TEXT" "$(field "$LAST_ID" CJ_Input)"
 check "after restart stored note" "$NOTE_TEXT" "$(field "$LAST_ID" Note)"
-check "no other record changed" "1" "$(sql 'SELECT count(*) FROM "0_Data_Input" WHERE IFNULL(CJ_Input,"")<>"" OR IFNULL(Note,"")<>"" OR IFNULL(Li_Chang_B,"")<>""')"
+check "no other record changed" "1" "$(sql "SELECT count(*) FROM \"0_Data_Input\" WHERE COALESCE(\"CJ_Input\",'')<>'' OR COALESCE(\"Note\",'')<>'' OR COALESCE(\"Li_Chang_B\",'')<>''")"
 
 # ---- 8. a filled list does not write its first entry into its field -------------
 echo "# 8. a filled list does not write its first entry into its field (t=${SECONDS}s)"

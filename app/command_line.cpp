@@ -25,7 +25,9 @@ const std::vector<OptionEntry>& optionTable() {
   static const std::vector<OptionEntry> table = {
       {{QStringLiteral("database")},
        "Open the database at PATH instead of looking for Lexora_Concept.mdb in the current folder, the program's "
-       "folder and the user's data folder.",
+       "folder and the user's data folder. PATH may also name a database on a PostgreSQL server: a connection URI "
+       "(postgresql://[user@]host[:port]/dbname) or service=NAME; ~/.pgpass, pg_service.conf and the PG* variables "
+       "apply. Without this option the environment variable ZENMORA_DATABASE is used when it is set.",
        "PATH", &ProgramOptions::database},
       {{QStringLiteral("startup-trace")},
        "Print to standard error how long each step of the start took, up to the window's first paint.", "",
@@ -89,6 +91,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         },
         optionTable()[i].target);
   }
+  // A team sets its server once for every start (a desktop file, a login
+  // script); the command line still wins.
+  if (result.options.database.isEmpty()) result.options.database = qEnvironmentVariable("ZENMORA_DATABASE");
   return result;
 }
 

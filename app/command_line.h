@@ -12,6 +12,7 @@
 struct ProgramOptions {
   // The database to open, exactly as given (a file path, or the address of a
   // database server); it overrides the look-up. Empty: look the database up.
+  // Taken from ZENMORA_DATABASE when --database is not given.
   QString database;
   // Print where the start-up time goes (startup_trace.h reads the flag from
   // the raw arguments, before Qt starts; it is listed here for --help).

@@ -27,9 +27,19 @@ class TestCommandLine : public QObject {
   }
 
   void withoutArgumentsTheProgramRunsAndLooksTheDatabaseUp() {
+    qunsetenv("ZENMORA_DATABASE");
     const CommandLine line = parse({});
     QCOMPARE(line.action, Action::Run);
     QCOMPARE(line.options.database, QString());
+  }
+
+  void theEnvironmentNamesTheDatabaseWhenTheLineDoesNot() {
+    qputenv("ZENMORA_DATABASE", "service=team");
+    QCOMPARE(parse({}).options.database, QStringLiteral("service=team"));
+    QCOMPARE(parse({"--database", "own.mdb"}).options.database, QStringLiteral("own.mdb"));
+    qputenv("ZENMORA_DATABASE", "");
+    QCOMPARE(parse({}).options.database, QString());
+    qunsetenv("ZENMORA_DATABASE");
   }
 
   void theDatabaseIsPassedOnExactlyAsGiven() {

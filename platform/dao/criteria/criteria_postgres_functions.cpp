@@ -82,7 +82,7 @@ BEGIN
   IF e < -4 OR e > 14 THEN
     digits := trim(trailing '0' from ltrim(replace(s, '.', ''), '0'));
     s := substr(digits, 1, 1) || '.' || coalesce(nullif(substr(digits, 2), ''), '0') || 'e' ||
-         CASE WHEN e < 0 THEN '-' ELSE '+' END || lpad(abs(e)::text, 2, '0');
+         CASE WHEN e < 0 THEN '-' ELSE '+' END || CASE WHEN abs(e) < 10 THEN '0' ELSE '' END || abs(e)::text;
   ELSIF position('.' in s) = 0 THEN
     s := s || '.0';
   END IF;
@@ -236,18 +236,20 @@ END;
   ranges text;
   rangeCount integer;
   out text := '^';
+  run boolean := false;  -- the last thing added was ".*": "**" and "*[]*" are one
 BEGIN
   WHILE i <= n LOOP
     c := chars[i];
     IF c = '*' THEN
-      out := out || '.*'; i := i + 1;
+      IF NOT run THEN out := out || '.*'; END IF;
+      run := true; i := i + 1; CONTINUE;
     ELSIF c = '?' THEN
       out := out || '.'; i := i + 1;
     ELSIF c = '#' THEN
       out := out || '[0-9]'; i := i + 1;
     ELSIF c = '[' THEN
       IF i + 2 <= n AND chars[i + 2] = ']' AND chars[i + 1] IN (']', '!') THEN
-        out := out || zen_regex_char(chars[i + 1]); i := i + 3; CONTINUE;
+        out := out || zen_regex_char(chars[i + 1]); i := i + 3; run := false; CONTINUE;
       END IF;
       closing := NULL;
       FOR j IN i + 1..n LOOP
@@ -281,7 +283,7 @@ BEGIN
         END IF;
       END LOOP;
       IF NOT negated AND rangeCount = 0 AND coalesce(array_length(singles, 1), 0) = 0 THEN
-        NULL;  -- "[]" matches nothing, zero characters
+        i := closing + 1; CONTINUE;  -- "[]" matches nothing, zero characters
       ELSIF NOT negated AND rangeCount = 0 AND array_length(singles, 1) = 1 THEN
         out := out || zen_regex_char(singles[1]);
       ELSE
@@ -295,6 +297,7 @@ BEGIN
     ELSE
       out := out || zen_regex_char(zen_fold(c)); i := i + 1;
     END IF;
+    run := false;
   END LOOP;
   RETURN out || '$';
 END;

@@ -169,8 +169,16 @@ TEST_F(CriteriaOnServerAndFile, RandomCriteriaMatchTheSameRows) {
     for (int i = 0; i < length; ++i) p += rng() % 3 == 0 ? pick(wildcards) : pick(alphabet);
     return "\"" + p + "\"";
   };
+  // A GUID as text is its 16 bytes in SQLite and its text on the server (a
+  // known difference), so [Guid] is only compared, never read as text.
+  const auto textual = [&] {
+    std::string f = pick(fields);
+    return f == "[Guid]" ? std::string("[Txt]") : f;
+  };
   const auto value = [&] {
-    std::string v = rng() % 2 ? pick(fields) : pick(literals);
+    const bool field = rng() % 2;
+    const std::string v = field ? pick(fields) : pick(literals);
+    if (v == "[Guid]") return v;
     switch (rng() % 8) {
       case 0: return "LCASE(" + v + ")";
       case 1: return "UCASE(" + v + ")";
@@ -181,8 +189,8 @@ TEST_F(CriteriaOnServerAndFile, RandomCriteriaMatchTheSameRows) {
   const auto condition = [&] {
     switch (rng() % 6) {
       case 0: case 1: return value() + pick(comparisons) + value();
-      case 2: return pick(fields) + " LIKE " + pattern();
-      case 3: return pick(fields) + " NOT LIKE " + pattern();
+      case 2: return textual() + " LIKE " + pattern();
+      case 3: return textual() + " NOT LIKE " + pattern();
       case 4: return pick(fields) + (rng() % 2 ? " IS NULL" : " IS NOT NULL");
       default: return "(" + value() + " = " + value() + ") = " + pick(literals);
     }

@@ -280,6 +280,31 @@ TEST_F(CriteriaOnServerAndFile, RealsReadAsTextAsInSqlite) {
   }
 }
 
+// The largest criteria the compiler accepts run on the server as well: long
+// patterns become long regular expressions, long lists deep expressions.
+TEST_F(CriteriaOnServerAndFile, LargestCriteriaRunOnTheServerToo) {
+  const auto list = [](int conditions, const std::string& condition, const std::string& separator) {
+    std::string s = condition;
+    for (int i = 1; i < conditions; ++i) s += separator + condition;
+    return s;
+  };
+  const std::size_t room = 65'536 - 40;
+  std::string nested;
+  for (int depth = 0; depth < 12; ++depth) nested += std::string("[Txt] LIKE \"x*\" ") + (depth % 2 ? "AND" : "OR") + " (";
+  nested += "([Num] = 1) = True" + std::string(12, ')');
+  for (const std::string& criteria :
+       {"[Txt] LIKE \"" + std::string(room, 'x') + "*\"", "[Txt] LIKE \"" + std::string(room / 2, '#') + "\"",
+        "[Txt] LIKE \"*" + list(static_cast<int>(room / 12), "[!a-z]", "") + "\"",
+        "[Txt] LIKE \"" + list(static_cast<int>(room / 10), "*a?", "") + "\"",
+        list(1000, "[Txt] LIKE \"ab*\"", " OR "), list(1000, "[B5_Hex] LIKE \"[α-ω]*\"", " OR "),
+        list(1000, "[Txt]=\"bs\"", "AND"), list(1000, "-[Small] < [Byte]", " OR "), nested}) {
+    const auto both = onBoth(criteria);
+    ASSERT_TRUE(both) << criteria.substr(0, 200);
+    EXPECT_EQ(both->first, both->second) << criteria.substr(0, 200);
+    EXPECT_EQ(both->second.find("error"), std::string::npos) << both->second;
+  }
+}
+
 // A table shaped like the data-entry table, with the index the server schema
 // gives an indexed text column: the prefix search is a range scan on it.
 TEST_F(CriteriaOnServerAndFile, PrefixSearchIsAnIndexRangeScan) {

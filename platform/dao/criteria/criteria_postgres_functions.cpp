@@ -26,6 +26,16 @@ std::pair<std::string, std::string> foldTableLiterals() {
   return {from + "'", to + "'"};
 }
 
+// A regular expression literal matching any character beyond ASCII that
+// folds to another: text without one folds exactly like lower() under "C".
+std::string nonAsciiFoldableClass() {
+  std::string out = "'[";
+  for (const detail::CaseMapEntry& e : detail::simpleCaseFoldingTable()) {
+    if (e.from >= 0x80) detail::appendUtf8(out, e.from);
+  }
+  return out + "]'";
+}
+
 // STRICT: Null in, Null out, without running the body.
 constexpr const char* kAttributes = "IMMUTABLE STRICT PARALLEL SAFE";
 
@@ -46,11 +56,13 @@ std::string postgresCriteriaFunctionsSql() {
   const auto [from, to] = foldTableLiterals();
   std::string sql;
 
-  // zen_fold(text): every character case-folded. Pure ASCII (the usual
-  // case) takes lower() under "C", which folds exactly A-Z.
+  // zen_fold(text): every character case-folded. Text with no character
+  // beyond ASCII that folds (ASCII, Chinese, lower-case letters) takes
+  // lower() under "C", which folds exactly A-Z; translate(), which searches
+  // the whole table for every character, only the rest.
   sql += sqlFunction("zen_fold(v text)", "text",
-                     "SELECT CASE WHEN octet_length(v) = char_length(v) THEN lower(v COLLATE \"C\")"
-                     " ELSE translate(v, " + from + ", " + to + ") END");
+                     "SELECT CASE WHEN octet_length(v) = char_length(v) OR v !~ " + nonAsciiFoldableClass() +
+                     " THEN lower(v COLLATE \"C\") ELSE translate(v, " + from + ", " + to + ") END");
 
   // zen_text(value): the value as SQLite renders it as text (reals as
   // "%!.15g": 15 significant digits, at least one after the point).

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "platform/dao/criteria/criteria.h"
+#include "platform/dao/criteria/criteria_casefold.h"
 #include "platform/dao/criteria/criteria_pattern.h"
+#include "platform/dao/criteria/criteria_utf8.h"
 #include "platform/dao/typelib/dao_typelib.h"
 #include "tests/platform/dao/criteria/postgres/criteria_server_fixture.h"
 
@@ -244,6 +246,31 @@ TEST_F(CriteriaOnServerAndFile, ServerTranslatesPatternsFromFieldsAsTheCompilerD
     // text exactly when the matcher does.
     const auto served = server().query("SELECT zen_like($1, $1)", {p});
     ASSERT_EQ(served.text(0, 0), compiled->matches(p) ? "t" : "f") << "pattern " << p;
+  }
+}
+
+// Every character of the fold table, every fold target and characters
+// around them fold on the server as they do here, alone and within text
+// (the server takes different routes for ASCII, Chinese and other text).
+TEST_F(CriteriaOnServerAndFile, ServerFoldsEveryCharacterAsTheEngineDoes) {
+  using namespace dao::criteria::detail;
+  std::string all;
+  for (const CaseMapEntry& e : simpleCaseFoldingTable()) {
+    for (char32_t c : {e.from, e.to, char32_t(e.from + 1), char32_t(e.from - 1)}) {
+      if (c >= 0xD800 && c <= 0xDFFF) continue;
+      appendUtf8(all, c);
+    }
+  }
+  for (char32_t c = 1; c < 0x80; ++c) appendUtf8(all, c);
+  all += "\u4E2D\u6587\uFF21\U00020000";
+  const auto alone = server().query("SELECT string_agg(zen_fold(c), '' ORDER BY n) FROM"
+                                    " unnest(string_to_array($1, NULL)) WITH ORDINALITY AS u(c, n)", {all});
+  EXPECT_EQ(alone.text(0, 0), mapUtf8(all, foldCase));
+  const auto together = server().query("SELECT zen_fold($1)", {all});
+  EXPECT_EQ(together.text(0, 0), mapUtf8(all, foldCase));
+  for (const std::string text : {"ABC \u00C9cole", "\u4E2D\u00C9", "\u212A\u017F", "x\U00010400y", "\u0391\u2C00",
+                                 "\u1E9E\u00DF", "\u03A3\u2160"}) {
+    EXPECT_EQ(server().query("SELECT zen_fold($1)", {text}).text(0, 0), mapUtf8(text, foldCase)) << text;
   }
 }
 

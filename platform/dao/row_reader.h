@@ -14,17 +14,12 @@
 
 #include "platform/automation/variant.h"
 #include "platform/dao/sqlite_handle.h"
+#include "platform/dao/storage.h"
 
 namespace dao {
 
 class DatabaseConnection;
 struct TableSchema;
-
-struct RowData {
-  std::int64_t rowId = 0;
-  std::int64_t version = 0;  // the row's change counter
-  std::vector<automation::Variant> values;  // one per column, in column order
-};
 
 class RowReader {
  public:

@@ -3,6 +3,7 @@
 #include "platform/automation/text_compare.h"
 #include "platform/dao/engine_error.h"
 #include "platform/dao/file_format.h"
+#include "platform/dao/sqlite_handle.h"
 
 namespace dao {
 

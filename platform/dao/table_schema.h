@@ -9,10 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/dao/sqlite_handle.h"
 #include "platform/dao/typelib/dao_typelib.h"
 
 namespace dao {
+
+class SqliteConnection;
 
 struct ColumnSchema {
   std::string name;

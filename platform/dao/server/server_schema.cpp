@@ -145,7 +145,7 @@ void createServerTable(PostgresConnection& connection, const TableDefinition& ta
     const auto ordinal = connection.queryPrepared(
         "zen_table_insert",
         "INSERT INTO zen_tables(name, row_key, attributes, ordinal) "
-        "SELECT $1, $2, $3::integer, COALESCE(max(ordinal) + 1, 0) FROM zen_tables RETURNING ordinal",
+        "SELECT $1, $2, $3::integer, COALESCE(max(ordinal), 0) + 1 FROM zen_tables RETURNING ordinal",
         {table.name, rowKey, std::to_string(table.systemTable ? kSystemTableAttributes : 0)});
     const std::int64_t tableOrdinal = ordinal.integer(0, 0);
 

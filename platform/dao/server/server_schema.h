@@ -6,7 +6,7 @@
 //  - zen_info(key, value): "format_version" = "3.0", "collating_order" =
 //    "1033", "server_schema" = "1".
 //  - zen_tables(name, row_key, attributes, ordinal): one row per table,
-//    ordinal in order of creation; names unique without regard to the case
+//    ordinal (from 1) in order of creation; names unique without regard to the case
 //    of ASCII letters.
 //  - zen_columns(table_name, ordinal, name, dao_type, size, auto_increment,
 //    required, unique_values, indexed, default_value, format): the same

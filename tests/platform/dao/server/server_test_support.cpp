@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "platform/dao/server/server_schema.h"
+
 namespace servertest {
 
 std::string testServer() {
@@ -44,6 +46,35 @@ std::string ScratchDatabase::connectionString() const { return testServer() + " 
 
 postgres::PostgresConnection ScratchDatabase::connect() const {
   return postgres::PostgresConnection::open(connectionString());
+}
+
+}  // namespace servertest
+
+namespace servertest {
+
+void createServerDatabase(const ScratchDatabase& database, const std::vector<dao::TableDefinition>& tables) {
+  postgres::PostgresConnection connection = database.connect();
+  connection.execute("BEGIN");
+  dao::server::createServerSchema(connection, tables);
+  connection.execute("COMMIT");
+}
+
+void insertNumberedPeople(const ScratchDatabase& database, int count) {
+  postgres::PostgresConnection connection = database.connect();
+  connection.query(
+      "INSERT INTO \"People\" (\"Name\", \"Age\", \"Code\") SELECT 'P' || n, n, 'C' || n FROM generate_series(1, "
+      "$1::integer) n ORDER BY n",
+      {std::to_string(count)});
+}
+
+int backendOf(postgres::PostgresConnection& connection) {
+  return static_cast<int>(connection.query("SELECT pg_backend_pid()").integer(0, 0));
+}
+
+void terminateBackend(int processId) {
+  postgres::PostgresConnection administration = postgres::PostgresConnection::open(testServer());
+  administration.query(
+      "SELECT pg_terminate_backend($1::integer, 10000)", {std::to_string(processId)});
 }
 
 }  // namespace servertest

@@ -106,6 +106,16 @@ class PostgresConnection {
 
   pg_conn* connection_ = nullptr;
   std::vector<std::string> prepared_;
+
+ public:
+  // The server a connection string reaches, for messages: "dbname on
+  // host:port" (a Unix socket's folder as the host), from the string and
+  // libpq's defaults (PG* environment variables); "service NAME" when a
+  // service file names the server. Never contains a password; needs no
+  // connection.
+  static std::string describeServer(const std::string& connectionString);
+  // The same for the server this connection reached (empty when closed).
+  std::string describe() const;
 };
 
 }  // namespace postgres

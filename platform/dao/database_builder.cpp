@@ -360,4 +360,24 @@ void DatabaseBuilder::insertCopiedRows(const std::string& table, const std::vect
   }
 }
 
+void DatabaseBuilder::keepKeysAbove(const std::string& table, std::int64_t highestUsed) {
+  SqliteConnection& sql = impl_->connection();
+  const std::shared_ptr<const TableSchema> schema = loadTableSchema(sql, table);
+  if (schema->alwaysReadOnly) raise(error::readOnlyObject);
+  try {
+    // Every table has an AUTOINCREMENT key, so SQLite keeps its highest key here.
+    SqliteStatement insert = sql.prepare(
+        "INSERT INTO sqlite_sequence(name, seq) SELECT ?1, 0 WHERE NOT EXISTS "
+        "(SELECT 1 FROM sqlite_sequence WHERE name = ?1)");
+    insert.bindText(1, schema->sqlName);
+    insert.step();
+    SqliteStatement update = sql.prepare("UPDATE sqlite_sequence SET seq = max(seq, ?2) WHERE name = ?1");
+    update.bindText(1, schema->sqlName);
+    update.bindInteger(2, highestUsed);
+    update.step();
+  } catch (const SqliteError& failure) {
+    raise(error::unexpected, failure.what());
+  }
+}
+
 }  // namespace dao

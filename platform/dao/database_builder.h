@@ -103,6 +103,9 @@ class DatabaseBuilder {
   // a row key given twice fails with 3022, a row with the wrong number of
   // values with 3001. A failing call inserts none of its rows.
   void insertCopiedRows(const std::string& table, const std::vector<CopiedRow>& rows);
+  // New rows of the table are numbered after `highestUsed` even when no
+  // row holds that key any more (keys of deleted rows are never reused).
+  void keepKeysAbove(const std::string& table, std::int64_t highestUsed);
 };
 
 }  // namespace dao

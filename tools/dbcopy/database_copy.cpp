@@ -200,6 +200,7 @@ std::vector<TableReport> copyServerToFile(const std::string& server, const std::
       progress.row(table.definition.name, entry.checksum.rows());
     });
     writer.insertRows(table, batch);
+    writer.keepKeysAbove(table, source.highestKeyUsed(table));
     expected[table.definition.name] = entry.checksum;
     report.push_back(std::move(entry));
   }

@@ -228,6 +228,14 @@ void FileWriter::insertRows(const Table& table, const std::vector<Row>& rows) {
   }
 }
 
+void FileWriter::keepKeysAbove(const Table& table, std::int64_t highestUsed) {
+  try {
+    builder_->keepKeysAbove(table.definition.name, highestUsed);
+  } catch (const dao::EngineError& failure) {
+    throw CopyError("writing the numbering of " + table.definition.name + " to the file failed: " + failure.what());
+  }
+}
+
 void FileWriter::finish(const std::map<std::string, TableChecksum>& expected) {
   try {
     builder_->commit();

@@ -50,6 +50,7 @@ class FileWriter {
 
   void createTable(const Table& table);
   void insertRows(const Table& table, const std::vector<Row>& rows);
+  void keepKeysAbove(const Table& table, std::int64_t highestUsed);
   // Commits, checks the written file against `expected` (per table name,
   // every table of the file) and gives it the target's name.
   void finish(const std::map<std::string, TableChecksum>& expected);

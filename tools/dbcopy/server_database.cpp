@@ -292,6 +292,18 @@ void ServerDatabase::setNextKey(const Table& table, std::int64_t highestUsed) {
   }
 }
 
+std::int64_t ServerDatabase::highestKeyUsed(const Table& table) {
+  try {
+    const auto result = connection_.query(
+        "SELECT greatest(coalesce(pg_sequence_last_value(pg_get_serial_sequence($1, $2)::regclass), 0), "
+        "coalesce(max(" + quote(table.rowKey) + "), 0)) FROM " + qualified(table),
+        {qualified(table), table.rowKey});
+    return result.integer(0, 0);
+  } catch (const PostgresError& failure) {
+    fail(failure, "to tell the numbering of " + table.definition.name);
+  }
+}
+
 void ServerDatabase::startRows(const Table& table) {
   std::string columns;
   if (table.hiddenRowKey()) columns = quote(table.rowKey) + ", ";

@@ -51,6 +51,8 @@ class ServerDatabase {
   void emptyTable(const Table& table);
   // New rows are numbered after max(highest key in the table, highestUsed).
   void setNextKey(const Table& table, std::int64_t highestUsed);
+  // The highest key the table has handed out (0 when none).
+  std::int64_t highestKeyUsed(const Table& table);
 
   // Sends rows with one COPY per table: start, add every row, end.
   void startRows(const Table& table);

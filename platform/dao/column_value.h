@@ -11,9 +11,9 @@
 //    makes them, see checkStoredValue).
 //  - checkStoredValue() throws 3163 for a text longer than the column's size
 //    in characters (code points) and 3314 for Null in a required column.
-//  - readStoredValue() gives the column's value as the engine reports it:
-//    Long as Int32, Integer and Byte as Int16, Boolean as Boolean, Currency,
-//    Date, Single/Double as Double, Text/Memo as text, binary as bytes.
+//  - Values read are reported as: Long as Int32, Integer and Byte as Int16,
+//    Boolean as Boolean, Currency, Date, Single/Double as Double, Text/Memo
+//    as text, binary as bytes (column_binding.h reads them from the file).
 //  - defaultValueOf() evaluates a column's DefaultValue text ("\"abc\"" is
 //    abc, "0" is 0, "Null" or empty is Null, "#2024-01-31#" a date); a
 //    default it cannot evaluate gives Null.
@@ -21,25 +21,15 @@
 #include <string_view>
 
 #include "platform/automation/variant.h"
-#include "platform/dao/sqlite_handle.h"
 #include "platform/dao/table_schema.h"
 
 namespace dao {
 
 automation::Variant toStoredValue(const automation::Variant& value, const ColumnSchema& column);
 void checkStoredValue(const automation::Variant& stored, const ColumnSchema& column);
-automation::Variant readStoredValue(const SqliteStatement& statement, int index, const ColumnSchema& column);
-// As readStoredValue, into an existing value (reusing its text storage).
-void readStoredValueInto(const SqliteStatement& statement, int index, const ColumnSchema& column,
-                         automation::Variant& value);
-void bindStoredValue(SqliteStatement& statement, int index, const automation::Variant& stored,
-                     const ColumnSchema& column);
 automation::Variant defaultValueOf(const ColumnSchema& column);
 
 // Code points in UTF-8 text (bytes that do not continue a sequence).
 std::size_t characterCount(std::string_view utf8) noexcept;
-
-// SQLite's declared type for a column of that DAO type.
-std::string_view sqlColumnType(int daoType) noexcept;
 
 }  // namespace dao

@@ -6,7 +6,6 @@
 #include "platform/dao/dao_recordset.h"
 #include "platform/dao/dynaset.h"
 #include "platform/dao/engine_error.h"
-#include "platform/dao/file_format.h"
 #include "platform/dao/table_schema.h"
 
 namespace dao {
@@ -24,20 +23,16 @@ constexpr std::int32_t kLockReadOnly = 4;
 
 }  // namespace
 
-DatabaseConnection& DatabaseState::openConnection() const {
-  if (!connection->isOpen()) raise(error::objectClosed);
-  return *connection;
+Storage& DatabaseState::openStorage() const {
+  if (!storage->isOpen()) raise(error::objectClosed);
+  return *storage;
 }
 
 void DatabaseState::readTableDefs() {
-  DatabaseConnection& database = openConnection();
+  Storage& database = openStorage();
   tableDefs.clear();
-  try {
-    for (const TableSummary& summary : listTables(database.sql())) {
-      tableDefs.push_back(makeTableDef(errors, connection, summary.name, summary.attributes));
-    }
-  } catch (const SqliteError& failure) {
-    database.raiseSqliteFailure(failure);
+  for (const TableSummary& summary : database.listTables()) {
+    tableDefs.push_back(makeTableDef(errors, storage, summary.name, summary.attributes));
   }
   tableDefsRead = true;
 }
@@ -50,10 +45,9 @@ std::vector<ObjectRef> DatabaseState::openRecordsets() const {
   return open;
 }
 
-DaoDatabase::DaoDatabase(std::shared_ptr<ErrorLog> errors, std::shared_ptr<DatabaseConnection> connection,
-                         std::string connect)
+DaoDatabase::DaoDatabase(std::shared_ptr<ErrorLog> errors, std::shared_ptr<Storage> storage, std::string connect)
     : DaoObject(errors), state_(std::make_shared<DatabaseState>()) {
-  state_->connection = std::move(connection);
+  state_->storage = std::move(storage);
   state_->errors = std::move(errors);
   state_->connect = std::move(connect);
 }
@@ -64,11 +58,11 @@ void DaoDatabase::close() noexcept {
   }
   state_->recordsets.clear();
   state_->tableDefs.clear();
-  state_->connection->close();
+  state_->storage->close();
 }
 
 std::shared_ptr<DaoRecordset> DaoDatabase::openRecordset(const Arguments& arguments) {
-  DatabaseConnection& database = connection();
+  Storage& database = storage();
   const std::string name = arguments[0].asText();
   const std::int32_t type = integerArgument(arguments, 1, recordset_type::table);
   const std::int32_t options = integerArgument(arguments, 2, 0);
@@ -84,13 +78,8 @@ std::shared_ptr<DaoRecordset> DaoDatabase::openRecordset(const Arguments& argume
   }
   if ((options & kOptionPassThrough) != 0 || lockType == kLockPessimistic) raise(error::unsupportedOperation);
   if ((options & kOptionReadOnly) != 0 || lockType == kLockReadOnly) readOnly = true;
-  std::shared_ptr<const TableSchema> table;
-  try {
-    table = loadTableSchema(database.sql(), name);
-  } catch (const SqliteError& failure) {
-    database.raiseSqliteFailure(failure);
-  }
-  auto dynaset = std::make_unique<Dynaset>(state_->connection, table, readOnly);
+  std::shared_ptr<const TableSchema> table = database.loadTableSchema(name);
+  auto dynaset = std::make_unique<Dynaset>(state_->storage, std::move(table), readOnly);
   auto recordset = std::make_shared<DaoRecordset>(errorLog(), std::move(dynaset), type);
   std::erase_if(state_->recordsets, [](const std::weak_ptr<DaoRecordset>& weak) {
     const auto open = weak.lock();
@@ -101,11 +90,11 @@ std::shared_ptr<DaoRecordset> DaoDatabase::openRecordset(const Arguments& argume
 }
 
 std::shared_ptr<DaoCollection> DaoDatabase::tableDefs() {
-  connection();
+  storage();
   if (!tableDefs_) {
     const std::shared_ptr<DatabaseState> state = state_;
     const auto ensureRead = [state] {
-      state->openConnection();
+      state->openStorage();
       if (!state->tableDefsRead) state->readTableDefs();
     };
     CollectionAccess access;
@@ -128,7 +117,7 @@ std::shared_ptr<DaoCollection> DaoDatabase::tableDefs() {
 }
 
 std::shared_ptr<DaoCollection> DaoDatabase::recordsets() {
-  connection();
+  storage();
   const std::shared_ptr<DatabaseState> state = state_;
   CollectionAccess access;
   access.count = [state] { return state->openRecordsets().size(); };
@@ -138,16 +127,16 @@ std::shared_ptr<DaoCollection> DaoDatabase::recordsets() {
 }
 
 std::shared_ptr<DaoCollection> DaoDatabase::properties() {
-  connection();
+  storage();
   const std::shared_ptr<DatabaseState> state = state_;
   return makeProperties(errorLog(), [state] {
     return PropertyList{
-        {"Name", [state] { return Variant(state->openConnection().path()); }},
+        {"Name", [state] { return Variant(state->openStorage().displayName()); }},
         {"Connect", [state] { return Variant(state->connect); }},
-        {"Version", [] { return Variant(kFormatVersion); }},
-        {"CollatingOrder", [] { return Variant(kCollatingOrder); }},
+        {"Version", [state] { return Variant(state->openStorage().version()); }},
+        {"CollatingOrder", [state] { return Variant(state->openStorage().collatingOrder()); }},
         {"QueryTimeout", [state] { return Variant(static_cast<std::int16_t>(state->queryTimeout)); }},
-        {"Updatable", [state] { return Variant(!state->openConnection().isReadOnly()); }},
+        {"Updatable", [state] { return Variant(!state->openStorage().isReadOnly()); }},
         {"Transactions", [] { return Variant(true); }},
         {"RecordsAffected", [] { return Variant(0); }},
     };
@@ -155,7 +144,7 @@ std::shared_ptr<DaoCollection> DaoDatabase::properties() {
 }
 
 std::shared_ptr<DaoCollection> DaoDatabase::emptyCollection(std::string typeName) {
-  connection();
+  storage();
   return makeEmptyCollection(std::move(typeName), errorLog());
 }
 
@@ -165,36 +154,30 @@ const automation::DispatchTable& DaoDatabase::dispatchTable() const {
       automation::DispatchTable::Builder<Self>()
           .method(member::kOpenRecordset, 1, 4,
                   [](Self& self, const Arguments& arguments) { return self.openRecordset(arguments); })
-          .property(member::kName, [](Self& self) { return self.connection().path(); })
-          .property(member::kVersion, [](Self& self) {
-            self.connection();
-            return std::string(kFormatVersion);
-          })
-          .property(member::kCollatingOrder, [](Self& self) {
-            self.connection();
-            return kCollatingOrder;
-          })
+          .property(member::kName, [](Self& self) { return self.storage().displayName(); })
+          .property(member::kVersion, [](Self& self) { return self.storage().version(); })
+          .property(member::kCollatingOrder, [](Self& self) { return self.storage().collatingOrder(); })
           .property(member::kQueryTimeout,
                     [](Self& self) {
-                      self.connection();
+                      self.storage();
                       return static_cast<std::int16_t>(self.state_->queryTimeout);
                     },
                     [](Self& self, const Variant& value) {
-                      self.connection();
+                      self.storage();
                       const std::int32_t seconds = value.asInt32();
                       if (seconds < 0 || seconds > 32767) raise(error::invalidArgument);
                       self.state_->queryTimeout = seconds;
                     })
           .property(member::kRecordsAffected, [](Self& self) {
-            self.connection();
+            self.storage();
             return 0;
           })
-          .property(member::kUpdatable, [](Self& self) { return !self.connection().isReadOnly(); })
+          .property(member::kUpdatable, [](Self& self) { return !self.storage().isReadOnly(); })
           // The engine's own: the network or FUSE file system the file lies
           // on ("NFS", "SMB2", ...), empty on a local disk.
-          .property(member::kNetworkFileSystem, [](Self& self) { return self.connection().networkFileSystem(); })
+          .property(member::kNetworkFileSystem, [](Self& self) { return self.storage().networkFileSystem(); })
           .property(member::kConnect, [](Self& self) {
-            self.connection();
+            self.storage();
             return self.state_->connect;
           })
           .property(member::kTableDefs, [](Self& self) { return self.tableDefs(); })
@@ -205,12 +188,12 @@ const automation::DispatchTable& DaoDatabase::dispatchTable() const {
           .property(member::kProperties, [](Self& self) { return self.properties(); })
           .method(member::kCreateQueryDef, 0, 2,
                   [](Self& self, const Arguments&) {
-                    self.connection();
+                    self.storage();
                     raise(error::unsupportedOperation);
                   })
           .method(member::kClose, 0, 0,
                   [](Self& self, const Arguments&) {
-                    self.connection();
+                    self.storage();
                     self.close();
                   })
           .build();

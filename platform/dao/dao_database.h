@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/dao/dao_object.h"
-#include "platform/dao/database_connection.h"
+#include "platform/dao/storage.h"
 
 namespace dao {
 
@@ -29,7 +29,7 @@ class DaoRecordset;
 // What the Database object and its collections share; the collections keep
 // it alive on their own, as COM's children keep their parent.
 struct DatabaseState {
-  std::shared_ptr<DatabaseConnection> connection;
+  std::shared_ptr<Storage> storage;
   std::shared_ptr<ErrorLog> errors;
   std::string connect;
   std::int32_t queryTimeout = 60;
@@ -37,26 +37,26 @@ struct DatabaseState {
   std::vector<automation::ObjectRef> tableDefs;
   bool tableDefsRead = false;
 
-  DatabaseConnection& openConnection() const;
+  Storage& openStorage() const;
   void readTableDefs();
   std::vector<automation::ObjectRef> openRecordsets() const;
 };
 
 class DaoDatabase final : public DaoObject {
  public:
-  DaoDatabase(std::shared_ptr<ErrorLog> errors, std::shared_ptr<DatabaseConnection> connection, std::string connect);
+  DaoDatabase(std::shared_ptr<ErrorLog> errors, std::shared_ptr<Storage> storage, std::string connect);
   std::string_view typeName() const noexcept override { return "Database"; }
 
   std::shared_ptr<DaoRecordset> openRecordset(const automation::Arguments& arguments);
   void close() noexcept;
-  bool isClosed() const noexcept { return !state_->connection->isOpen(); }
-  const std::string& path() const noexcept { return state_->connection->path(); }
+  bool isClosed() const noexcept { return !state_->storage->isOpen(); }
+  const std::string& path() const noexcept { return state_->storage->displayName(); }
 
  protected:
   const automation::DispatchTable& dispatchTable() const override;
 
  private:
-  DatabaseConnection& connection() const { return state_->openConnection(); }
+  Storage& storage() const { return state_->openStorage(); }
   std::shared_ptr<DaoCollection> tableDefs();
   std::shared_ptr<DaoCollection> recordsets();
   std::shared_ptr<DaoCollection> properties();
@@ -67,7 +67,7 @@ class DaoDatabase final : public DaoObject {
 };
 
 // A TableDef of TableDefs: the table's definition (not its rows).
-automation::ObjectRef makeTableDef(std::shared_ptr<ErrorLog> errors, std::shared_ptr<DatabaseConnection> connection,
+automation::ObjectRef makeTableDef(std::shared_ptr<ErrorLog> errors, std::shared_ptr<Storage> storage,
                                    const std::string& tableName, std::int32_t attributes);
 
 }  // namespace dao

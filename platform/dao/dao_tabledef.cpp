@@ -67,9 +67,9 @@ class DaoFieldDef final : public DaoObject {
 
 class DaoTableDef final : public DaoObject {
  public:
-  DaoTableDef(std::shared_ptr<ErrorLog> errors, std::shared_ptr<DatabaseConnection> connection, std::string name,
+  DaoTableDef(std::shared_ptr<ErrorLog> errors, std::shared_ptr<Storage> storage, std::string name,
               std::int32_t attributes)
-      : DaoObject(std::move(errors)), connection_(std::move(connection)), name_(std::move(name)), attributes_(attributes) {}
+      : DaoObject(std::move(errors)), storage_(std::move(storage)), name_(std::move(name)), attributes_(attributes) {}
   std::string_view typeName() const noexcept override { return "TableDef"; }
 
  protected:
@@ -88,18 +88,13 @@ class DaoTableDef final : public DaoObject {
 
  private:
   std::shared_ptr<const TableSchema> schema() {
-    if (!connection_->isOpen()) raise(error::objectClosed);
-    return loadTableSchema(connection_->sql(), name_);
+    if (!storage_->isOpen()) raise(error::objectClosed);
+    return storage_->loadTableSchema(name_);
   }
 
   std::int32_t recordCount() {
     const std::shared_ptr<const TableSchema> table = schema();
-    try {
-      return static_cast<std::int32_t>(
-          connection_->sql().queryInteger("SELECT count(*) FROM " + quoteIdentifier(table->sqlName)));
-    } catch (const SqliteError& failure) {
-      connection_->raiseSqliteFailure(failure);
-    }
+    return static_cast<std::int32_t>(storage_->rowCount(*table));
   }
 
   std::shared_ptr<DaoCollection> fields() {
@@ -122,21 +117,21 @@ class DaoTableDef final : public DaoObject {
       return PropertyList{
           {"Name", [self] { return Variant(self->name_); }},
           {"Attributes", [self] { return Variant(self->attributes_); }},
-          {"Updatable", [self] { return Variant(!self->connection_->isReadOnly()); }},
+          {"Updatable", [self] { return Variant(!self->storage_->isReadOnly()); }},
       };
     });
   }
 
-  std::shared_ptr<DatabaseConnection> connection_;
+  std::shared_ptr<Storage> storage_;
   std::string name_;
   std::int32_t attributes_;
 };
 
 }  // namespace
 
-ObjectRef makeTableDef(std::shared_ptr<ErrorLog> errors, std::shared_ptr<DatabaseConnection> connection,
+ObjectRef makeTableDef(std::shared_ptr<ErrorLog> errors, std::shared_ptr<Storage> storage,
                        const std::string& tableName, std::int32_t attributes) {
-  return std::make_shared<DaoTableDef>(std::move(errors), std::move(connection), tableName, attributes);
+  return std::make_shared<DaoTableDef>(std::move(errors), std::move(storage), tableName, attributes);
 }
 
 }  // namespace dao

@@ -4,7 +4,7 @@
 
 #include "platform/automation/text_compare.h"
 #include "platform/dao/dao_database.h"
-#include "platform/dao/database_connection.h"
+#include "platform/dao/storage.h"
 #include "platform/dao/engine_error.h"
 
 namespace dao {
@@ -65,7 +65,7 @@ std::shared_ptr<DaoDatabase> DaoWorkspace::openDatabase(const Arguments& argumen
   open.lockTimeoutMilliseconds = settings_->lockTimeoutMilliseconds;
   const std::string connect = textArgument(arguments, 3);
   checkConnectString(connect);
-  auto database = std::make_shared<DaoDatabase>(errorLog(), DatabaseConnection::open(path, open), connect);
+  auto database = std::make_shared<DaoDatabase>(errorLog(), openStorage(path, open), connect);
   std::erase_if(*databases_, [](const std::shared_ptr<DaoDatabase>& entry) { return entry->isClosed(); });
   databases_->push_back(database);
   return database;

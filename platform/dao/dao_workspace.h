@@ -10,7 +10,7 @@
 // OpenDatabase: exclusive and read-only are automation Booleans; the
 // connect string may carry ";UID=...;PWD=...;" (ignored: the engine's files
 // have no passwords); a connect string naming another format ("dBASE IV;",
-// "ODBC;...") is 3170. File errors as database_connection.h states. Lock
+// "ODBC;...") is 3170. File errors as file_storage.h states. Lock
 // waits last DBEngine.LockTimeout milliseconds. After Close every member
 // raises 3420 and its databases are closed.
 #include <memory>

@@ -8,8 +8,10 @@
 #include <random>
 
 #include "platform/automation/text_compare.h"
+#include "platform/dao/column_binding.h"
 #include "platform/dao/column_value.h"
 #include "platform/dao/engine_error.h"
+#include "platform/dao/file_catalog.h"
 #include "platform/dao/file_format.h"
 #include "platform/dao/sqlite_handle.h"
 #include "platform/dao/table_schema.h"

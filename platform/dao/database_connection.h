@@ -44,14 +44,9 @@
 #include "platform/dao/change_detector.h"
 #include "platform/dao/engine_error.h"
 #include "platform/dao/sqlite_handle.h"
+#include "platform/dao/storage.h"
 
 namespace dao {
-
-struct OpenSettings {
-  bool exclusive = false;
-  bool readOnly = false;
-  int lockTimeoutMilliseconds = 5000;
-};
 
 class DatabaseConnection {
  public:

@@ -23,46 +23,33 @@ automation::ByteArray bookmarkOf(std::int64_t rowId) {
 
 namespace {
 
-constexpr std::int64_t kRowsReadAtOpen = 16;
+constexpr std::size_t kRowsReadAtOpen = 16;
 
 }  // namespace
 
-Dynaset::Dynaset(std::shared_ptr<DatabaseConnection> connection, std::shared_ptr<const TableSchema> table,
-                 bool readOnly)
-    : connection_(std::move(connection)),
-      table_(std::move(table)),
-      readOnly_(readOnly || table_->alwaysReadOnly || connection_->isReadOnly()),
-      reader_(*connection_, *table_),
+Dynaset::Dynaset(std::shared_ptr<Storage> storage, std::shared_ptr<const TableSchema> table, bool readOnly)
+    : storage_(std::move(storage)),
+      stored_((requireOpen(), storage_->openTable(std::move(table)))),
+      table_(stored_->sharedSchema()),
+      readOnly_(readOnly || table_->alwaysReadOnly || storage_->isReadOnly()),
+      reader_(*storage_, *stored_),
       findCache_(newFindCache()) {
-  // One statement takes the keyset's bound (the highest key now), its first
+  // One request takes the keyset's bound (the highest key now), its first
   // keys and their rows, so that opening costs about one query.
-  const std::uint64_t stamp = connection_->contentStamp();
-  std::int64_t highestKey = 0;
+  const std::uint64_t stamp = storage_->contentStamp();
+  OpenedTable opened = stored_->open(kRowsReadAtOpen);
   std::vector<std::int64_t> firstKeys;
-  std::vector<RowData> firstRows;
-  try {
-    const std::string from = " FROM " + quoteIdentifier(table_->sqlName);
-    SqliteStatement first = connection_->sql().prepare("SELECT (SELECT max(" + table_->rowKeySql + ")" + from + "), " +
-                                                       reader_.selectList() + from + " ORDER BY " + table_->rowKeySql +
-                                                       " LIMIT ?1");
-    first.bindInteger(1, kRowsReadAtOpen);
-    while (first.step()) {
-      highestKey = first.integer(0);
-      firstRows.emplace_back();
-      reader_.readRow(first, 1, firstRows.back());
-      firstKeys.push_back(firstRows.back().rowId);
-    }
-  } catch (const SqliteError& failure) {
-    connection_->raiseSqliteFailure(failure);
-  }
-  const bool complete = static_cast<std::int64_t>(firstKeys.size()) < kRowsReadAtOpen;
-  if (!firstKeys.empty()) reader_.adopt(std::move(firstRows), firstKeys.front(), firstKeys.back(), stamp);
-  keyset_ = std::make_shared<Keyset>(*connection_, *table_, highestKey, std::move(firstKeys), complete);
+  firstKeys.reserve(opened.firstRows.size());
+  for (const RowData& row : opened.firstRows) firstKeys.push_back(row.rowId);
+  const bool complete = firstKeys.size() < kRowsReadAtOpen;
+  if (!firstKeys.empty()) reader_.adopt(std::move(opened.firstRows), firstKeys.front(), firstKeys.back(), stamp);
+  keyset_ = std::make_shared<Keyset>(*stored_, opened.highestKey, std::move(firstKeys), complete);
   if (const auto first = keyset_->nextLive(0)) landAt(*first);
 }
 
 Dynaset::Dynaset(SharedKeyset, const Dynaset& original)
-    : connection_(original.connection_),
+    : storage_(original.storage_),
+      stored_(original.stored_),
       table_(original.table_),
       keyset_(original.keyset_),
       readOnly_(original.readOnly_),
@@ -75,7 +62,7 @@ std::unique_ptr<Dynaset> Dynaset::clone() const {
 }
 
 void Dynaset::requireOpen() const {
-  if (!connection_->isOpen()) raise(error::objectClosed);
+  if (!storage_->isOpen()) raise(error::objectClosed);
 }
 
 void Dynaset::requireUpdatable() const {
@@ -334,7 +321,7 @@ const automation::Variant& Dynaset::value(std::size_t column) {
   // Reading the current row's fields is the hot path: one test when the row
   // is there to be read.
   if (editMode_ == EditMode::None && current_ != nullptr && currentLoaded_ && position_.place == Place::OnRow &&
-      !keyset_->hasRemovals() && connection_->isOpen() && column < current_->values.size()) {
+      !keyset_->hasRemovals() && storage_->isOpen() && column < current_->values.size()) {
     return current_->values[column];
   }
   requireOpen();

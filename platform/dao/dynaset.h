@@ -61,9 +61,9 @@
 #include <vector>
 
 #include "platform/automation/variant.h"
-#include "platform/dao/database_connection.h"
 #include "platform/dao/keyset.h"
 #include "platform/dao/row_reader.h"
+#include "platform/dao/storage.h"
 #include "platform/dao/table_schema.h"
 
 namespace dao {
@@ -72,7 +72,8 @@ enum class EditMode : int { None = 0, Editing = 1, Adding = 2 };
 
 class Dynaset {
  public:
-  Dynaset(std::shared_ptr<DatabaseConnection> connection, std::shared_ptr<const TableSchema> table, bool readOnly);
+  // 3420 when the storage is closed; what StoredTable::open raises.
+  Dynaset(std::shared_ptr<Storage> storage, std::shared_ptr<const TableSchema> table, bool readOnly);
   // A second cursor over the same keyset, at BOF.
   std::unique_ptr<Dynaset> clone() const;
 
@@ -138,7 +139,8 @@ class Dynaset {
   struct FindCache;
   static std::shared_ptr<FindCache> newFindCache();
 
-  std::shared_ptr<DatabaseConnection> connection_;
+  std::shared_ptr<Storage> storage_;
+  std::shared_ptr<StoredTable> stored_;  // shared with clones
   std::shared_ptr<const TableSchema> table_;
   std::shared_ptr<Keyset> keyset_;
   bool readOnly_;
@@ -156,8 +158,8 @@ class Dynaset {
   std::vector<bool> assigned_;
   std::int64_t editedRowId_ = 0;
   std::int64_t editedVersion_ = 0;
-  RowData editedRow_;                     // the row as Edit read it
-  std::vector<StoredValue> editedStored_;  // its values exactly as stored, one per column
+  RowData editedRow_;                       // the row as Edit read it
+  std::unique_ptr<RowSnapshot> editedStored_;  // its values exactly as stored
   std::optional<std::int64_t> lastModified_;
   std::shared_ptr<FindCache> findCache_;  // shared with clones
 };

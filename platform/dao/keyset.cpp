@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/dao/database_connection.h"
-#include "platform/dao/table_schema.h"
+#include "platform/dao/storage.h"
 
 namespace dao {
 
@@ -14,26 +13,12 @@ constexpr std::size_t kLargestChunk = 65536;
 
 }  // namespace
 
-Keyset::Keyset(DatabaseConnection& connection, const TableSchema& table, std::int64_t highestKeyAtOpen,
-               std::vector<std::int64_t> firstKeys, bool complete)
-    : connection_(connection),
+Keyset::Keyset(StoredTable& table, std::int64_t highestKeyAtOpen, std::vector<std::int64_t> firstKeys, bool complete)
+    : table_(table),
       highestKeyAtOpen_(highestKeyAtOpen),
       head_(std::move(firstKeys)),
       complete_(complete || highestKeyAtOpen == 0),
       counted_(complete_) {
-  const std::string key = table.rowKeySql;
-  const std::string from = " FROM " + quoteIdentifier(table.sqlName);
-  const std::string range = from + " WHERE " + key + " > ?1 AND " + key + " <= ?2 ORDER BY " + key;
-  forwardSql_ = "SELECT " + key + range + " LIMIT ?3";
-  backwardSql_ = "SELECT " + key + range + " DESC LIMIT ?3";
-  // The whole table's count is kept by SQLite's b-tree walk without reading
-  // a row; only the keys already read and those added since open are
-  // counted row by row, and both are usually few. One statement, so one
-  // snapshot.
-  countSql_ = "SELECT (SELECT count(*)" + from + ") - (SELECT count(*)" + from + " WHERE " + key +
-              " <= ?1) - (SELECT count(*)" + from + " WHERE " + key + " > ?2)";
-  rangeSql_ = "SELECT " + key + from + " WHERE " + key + " BETWEEN ?1 AND ?2 ORDER BY " + key;
-  unreadCountSql_ = "SELECT count(*)" + from + " WHERE " + key + " > ?1 AND " + key + " <= ?2";
   forwardChunk_ = std::max<std::size_t>(forwardChunk_, head_.size() * 2);
 }
 
@@ -47,16 +32,7 @@ std::int64_t Keyset::tailBound() const noexcept {
 
 void Keyset::count() {
   if (counted_) return;
-  SqliteStatement& statement = connection_.statement(countSql_);
-  StatementUse use(statement);
-  std::int64_t unread = 0;
-  try {
-    statement.bindInteger(1, headBound());
-    statement.bindInteger(2, highestKeyAtOpen_);
-    if (statement.step()) unread = statement.integer(0);
-  } catch (const SqliteError& failure) {
-    connection_.raiseSqliteFailure(failure);
-  }
+  const std::int64_t unread = table_.countKeys(headBound(), highestKeyAtOpen_);
   counted_ = true;
   unread_ = static_cast<std::size_t>(std::max<std::int64_t>(unread, 0));
   if (unread_ == 0) joinHeadAndTail();
@@ -77,17 +53,8 @@ void Keyset::joinHeadAndTail() {
 
 bool Keyset::loadForward() {
   if (complete_) return false;
-  SqliteStatement& statement = connection_.statement(forwardSql_);
-  StatementUse use(statement);
   const std::size_t before = head_.size();
-  try {
-    statement.bindInteger(1, headBound());
-    statement.bindInteger(2, tailBound());
-    statement.bindInteger(3, static_cast<std::int64_t>(forwardChunk_));
-    while (statement.step()) head_.push_back(statement.integer(0));
-  } catch (const SqliteError& failure) {
-    connection_.raiseSqliteFailure(failure);
-  }
+  table_.keysForward(headBound(), tailBound(), forwardChunk_, head_);
   const std::size_t read = head_.size() - before;
   if (counted_) unread_ -= std::min(read, unread_);
   if (read < forwardChunk_ || (counted_ && unread_ == 0) || (!head_.empty() && head_.back() >= highestKeyAtOpen_)) {
@@ -100,17 +67,8 @@ bool Keyset::loadForward() {
 bool Keyset::loadBackward() {
   count();
   if (complete_) return false;
-  SqliteStatement& statement = connection_.statement(backwardSql_);
-  StatementUse use(statement);
   const std::size_t before = tailDescending_.size();
-  try {
-    statement.bindInteger(1, headBound());
-    statement.bindInteger(2, tailBound());
-    statement.bindInteger(3, static_cast<std::int64_t>(backwardChunk_));
-    while (statement.step()) tailDescending_.push_back(statement.integer(0));
-  } catch (const SqliteError& failure) {
-    connection_.raiseSqliteFailure(failure);
-  }
+  table_.keysBackward(headBound(), tailBound(), backwardChunk_, tailDescending_);
   const std::size_t read = tailDescending_.size() - before;
   unread_ -= std::min(read, unread_);
   if (read < backwardChunk_ || unread_ == 0) joinHeadAndTail();
@@ -253,18 +211,11 @@ void Keyset::forgetRowsDeletedElsewhere() {
   std::vector<std::int64_t> gone;
   const auto sweep = [&](const std::vector<std::int64_t>& keys) {
     if (keys.empty()) return;
-    SqliteStatement& statement = connection_.statement(rangeSql_);
-    StatementUse use(statement);
-    try {
-      statement.bindInteger(1, keys.front());
-      statement.bindInteger(2, keys.back());
-      bool more = statement.step();
-      for (const std::int64_t key : keys) {
-        while (more && statement.integer(0) < key) more = statement.step();
-        if (!more || statement.integer(0) != key) gone.push_back(key);
-      }
-    } catch (const SqliteError& failure) {
-      connection_.raiseSqliteFailure(failure);
+    const std::vector<std::int64_t> there = table_.keysBetween(keys.front(), keys.back());
+    auto next = there.begin();
+    for (const std::int64_t key : keys) {
+      while (next != there.end() && *next < key) ++next;
+      if (next == there.end() || *next != key) gone.push_back(key);
     }
   };
   sweep(head_);
@@ -280,16 +231,7 @@ void Keyset::forgetRowsDeletedElsewhere() {
   // not read later, but the count, and the positions of the tail behind
   // them, must be true now.
   if (!counted_ || complete_) return;
-  SqliteStatement& statement = connection_.statement(unreadCountSql_);
-  StatementUse use(statement);
-  std::int64_t unread = 0;
-  try {
-    statement.bindInteger(1, headBound());
-    statement.bindInteger(2, tailBound());
-    if (statement.step()) unread = statement.integer(0);
-  } catch (const SqliteError& failure) {
-    connection_.raiseSqliteFailure(failure);
-  }
+  const std::int64_t unread = table_.countKeys(headBound(), tailBound());
   const auto nowUnread = static_cast<std::size_t>(std::max<std::int64_t>(unread, 0));
   if (nowUnread == unread_) return;
   ++epoch_;

@@ -32,19 +32,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace dao {
 
-class DatabaseConnection;
-struct TableSchema;
+class StoredTable;
 
 class Keyset {
  public:
   // `highestKeyAtOpen` bounds the keyset; `firstKeys` are its first keys,
   // read with it (all of them when `complete`).
-  Keyset(DatabaseConnection& connection, const TableSchema& table, std::int64_t highestKeyAtOpen,
+  Keyset(StoredTable& table, std::int64_t highestKeyAtOpen,
          std::vector<std::int64_t> firstKeys, bool complete);
 
   // Whether the keyset has an entry at `index` (reads keys as needed).
@@ -103,12 +101,7 @@ class Keyset {
   std::int64_t headBound() const noexcept;  // keys to read are above this
   std::int64_t tailBound() const noexcept;  // and at most this
 
-  DatabaseConnection& connection_;
-  std::string forwardSql_;
-  std::string backwardSql_;
-  std::string countSql_;
-  std::string rangeSql_;        // every key in [?1, ?2], ascending
-  std::string unreadCountSql_;  // keys in (?1, ?2]
+  StoredTable& table_;
   std::int64_t highestKeyAtOpen_ = 0;
   std::vector<std::int64_t> head_;            // the first keys, ascending
   std::vector<std::int64_t> tailDescending_;  // the last keys, descending

@@ -1,6 +1,6 @@
 #pragma once
 // Reads rows of one table for a cursor, a range of neighbouring rows per
-// statement, and keeps them only while no commit (by any connection) has
+// request, and keeps them only while no commit (by any connection) has
 // happened since they were read. What read() returns is therefore never
 // older than the last commit before the call: a row changed by another
 // program is seen with its new values when the cursor next lands on it.
@@ -8,31 +8,18 @@
 // Contract: the pointer read() returns stays valid until the next call of
 // read(), readFresh() or forget() on the same reader.
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "platform/automation/variant.h"
-#include "platform/dao/sqlite_handle.h"
+#include "platform/dao/storage.h"
 
 namespace dao {
 
-class DatabaseConnection;
-struct TableSchema;
-
-struct RowData {
-  std::int64_t rowId = 0;
-  std::int64_t version = 0;  // the row's change counter
-  std::vector<automation::Variant> values;  // one per column, in column order
-};
-
 class RowReader {
  public:
-  RowReader(DatabaseConnection& connection, const TableSchema& table);
-  // A reader of the same table on the same connection, holding no rows; it
-  // shares the statement texts of `sameTable` instead of building them.
+  RowReader(Storage& storage, StoredTable& table) : storage_(storage), table_(table) {}
+  // A reader of the same table, holding no rows.
   struct SameTable {};
-  RowReader(SameTable, const RowReader& sameTable);
+  RowReader(SameTable, const RowReader& sameTable) : storage_(sameTable.storage_), table_(sameTable.table_) {}
 
   // The row `rowId`, or nullptr when it no longer exists. Rows with keys in
   // [low, high] (which must contain rowId) are read along with it.
@@ -42,10 +29,6 @@ class RowReader {
   const RowData* readFresh(std::int64_t rowId);
   void forget() noexcept;
 
-  // The columns a statement selects for readRow(): "key, version, field, ...".
-  const std::string& selectList() const noexcept { return texts_->selectList; }
-  // The row on which `statement` stands, its selectList() beginning at `firstColumn`.
-  void readRow(const SqliteStatement& statement, int firstColumn, RowData& row) const;
   // Keeps rows read elsewhere (keys ascending, covering [low, high]) as read
   // at `stamp`, a contentStamp() taken before they were read.
   void adopt(std::vector<RowData> rows, std::int64_t low, std::int64_t high, std::uint64_t stamp);
@@ -54,14 +37,8 @@ class RowReader {
   void fetch(std::int64_t low, std::int64_t high);
   const RowData* find(std::int64_t rowId) const;
 
-  DatabaseConnection& connection_;
-  const TableSchema& table_;
-  struct StatementTexts {
-    std::string selectList;
-    std::string rangeSql;
-    std::string rowSql;
-  };
-  std::shared_ptr<const StatementTexts> texts_;
+  Storage& storage_;
+  StoredTable& table_;
   std::vector<RowData> rows_;
   bool valid_ = false;
   std::int64_t low_ = 0;

@@ -2,67 +2,9 @@
 
 #include "platform/automation/text_compare.h"
 #include "platform/dao/engine_error.h"
-#include "platform/dao/file_format.h"
 
 namespace dao {
 
-namespace {
-
-// The engine's metadata, readable (not writable) as system tables.
-struct MetadataTable {
-  std::string_view name;
-  std::string_view sqlName;
-  std::vector<ColumnSchema> columns;
-};
-
-ColumnSchema metadataColumn(std::string_view name, int type, int size) {
-  ColumnSchema column;
-  column.name = std::string(name);
-  column.daoType = type;
-  column.size = ColumnSchema::reportedSize(type, size);
-  return column;
-}
-
-const std::vector<MetadataTable>& metadataTables() {
-  static const std::vector<MetadataTable> tables = {
-      {"ZSysTables",
-       "zen_tables",
-       {metadataColumn("name", dbText, 255), metadataColumn("row_key", dbText, 255),
-        metadataColumn("attributes", dbLong, 0)}},
-      {"ZSysColumns",
-       "zen_columns",
-       {metadataColumn("table_name", dbText, 255), metadataColumn("ordinal", dbLong, 0),
-        metadataColumn("name", dbText, 255), metadataColumn("dao_type", dbLong, 0),
-        metadataColumn("size", dbLong, 0), metadataColumn("auto_increment", dbLong, 0),
-        metadataColumn("required", dbLong, 0), metadataColumn("unique_values", dbLong, 0),
-        metadataColumn("indexed", dbLong, 0), metadataColumn("default_value", dbText, 255),
-        metadataColumn("format", dbText, 255)}},
-  };
-  return tables;
-}
-
-// Every column the catalogue lists (and the change counter) must exist in
-// the table itself: a column dropped by another program is reported when
-// the table opens, not on every read or at the first post.
-void requireStoredColumns(SqliteConnection& connection, const TableSchema& schema) {
-  std::vector<std::string> stored;
-  SqliteStatement statement = connection.prepare("SELECT name FROM pragma_table_info(?1)");
-  statement.bindText(1, schema.sqlName);
-  while (statement.step()) stored.emplace_back(statement.text(0));
-  const auto has = [&stored](std::string_view name) {
-    for (const std::string& column : stored) {
-      if (automation::equalsIgnoringAsciiCase(column, name)) return true;
-    }
-    return false;
-  };
-  if (stored.empty()) raise(error::tableNotFound, schema.name);
-  for (const ColumnSchema& column : schema.columns) {
-    if (!has(column.name)) raise(error::itemNotFound);
-  }
-  if (schema.hasRowVersion && !has(kRowVersionColumn)) raise(error::itemNotFound);
-}
-
-}  // namespace
 
 bool ColumnSchema::isText() const noexcept { return daoType == dbText || daoType == dbMemo; }
 
@@ -112,59 +54,34 @@ bool isSupportedColumnType(int daoType) noexcept {
   }
 }
 
-std::vector<TableSummary> listTables(SqliteConnection& connection) {
-  std::vector<TableSummary> tables;
-  SqliteStatement statement = connection.prepare("SELECT name, attributes FROM zen_tables ORDER BY rowid");
-  while (statement.step()) {
-    tables.push_back(TableSummary{std::string(statement.text(0)), static_cast<std::int32_t>(statement.integer(1))});
-  }
-  for (const MetadataTable& metadata : metadataTables()) {
-    tables.push_back(TableSummary{std::string(metadata.name), kSystemTableAttributes});
-  }
-  return tables;
+namespace {
+
+ColumnSchema metadataColumn(std::string_view name, int type, int size) {
+  ColumnSchema column;
+  column.name = std::string(name);
+  column.daoType = type;
+  column.size = ColumnSchema::reportedSize(type, size);
+  return column;
 }
 
-std::shared_ptr<const TableSchema> loadTableSchema(SqliteConnection& connection, std::string_view tableName) {
-  auto schema = std::make_shared<TableSchema>();
-  for (const MetadataTable& metadata : metadataTables()) {
-    if (automation::equalsIgnoringAsciiCase(metadata.name, tableName)) {
-      schema->name = std::string(metadata.name);
-      schema->sqlName = std::string(metadata.sqlName);
-      schema->rowKeySql = "rowid";
-      schema->attributes = kSystemTableAttributes;
-      schema->hasRowVersion = false;
-      schema->alwaysReadOnly = true;
-      schema->columns = metadata.columns;
-      return schema;
-    }
-  }
-  // The table and its columns in one statement (this runs at every open).
-  SqliteStatement statement = connection.prepare(
-      "SELECT t.name, t.row_key, t.attributes, c.name, c.dao_type, c.size, c.auto_increment, c.required, "
-      "c.unique_values, c.indexed, c.default_value, c.format FROM zen_tables t "
-      "LEFT JOIN zen_columns c ON c.table_name = t.name WHERE t.name = ?1 COLLATE NOCASE ORDER BY c.ordinal");
-  statement.bindText(1, tableName);
-  if (!statement.step()) raise(error::tableNotFound, tableName);
-  schema->name = std::string(statement.text(0));
-  schema->sqlName = schema->name;
-  schema->rowKeySql = quoteIdentifier(statement.text(1));
-  schema->attributes = static_cast<std::int32_t>(statement.integer(2));
-  do {
-    if (statement.isNull(3)) continue;
-    ColumnSchema column;
-    column.name = std::string(statement.text(3));
-    column.daoType = static_cast<int>(statement.integer(4));
-    column.size = static_cast<int>(statement.integer(5));
-    column.autoIncrement = statement.integer(6) != 0;
-    column.required = statement.integer(7) != 0;
-    column.unique = statement.integer(8) != 0;
-    column.indexed = statement.integer(9) != 0;
-    column.defaultValue = std::string(statement.text(10));
-    column.format = std::string(statement.text(11));
-    schema->columns.push_back(std::move(column));
-  } while (statement.step());
-  requireStoredColumns(connection, *schema);
-  return schema;
+}  // namespace
+
+const std::vector<MetadataTable>& metadataTables() {
+  static const std::vector<MetadataTable> tables = {
+      {"ZSysTables",
+       "zen_tables",
+       {metadataColumn("name", dbText, 255), metadataColumn("row_key", dbText, 255),
+        metadataColumn("attributes", dbLong, 0)}},
+      {"ZSysColumns",
+       "zen_columns",
+       {metadataColumn("table_name", dbText, 255), metadataColumn("ordinal", dbLong, 0),
+        metadataColumn("name", dbText, 255), metadataColumn("dao_type", dbLong, 0),
+        metadataColumn("size", dbLong, 0), metadataColumn("auto_increment", dbLong, 0),
+        metadataColumn("required", dbLong, 0), metadataColumn("unique_values", dbLong, 0),
+        metadataColumn("indexed", dbLong, 0), metadataColumn("default_value", dbText, 255),
+        metadataColumn("format", dbText, 255)}},
+  };
+  return tables;
 }
 
 }  // namespace dao

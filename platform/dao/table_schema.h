@@ -1,6 +1,6 @@
 #pragma once
-// What the engine knows of a table and its columns, read from the file's
-// metadata (zen_tables, zen_columns) each time a recordset opens, so a
+// What the engine knows of a table and its columns, read from the stored
+// catalogue (zen_tables, zen_columns) each time a recordset opens, so a
 // column added meanwhile is seen at the next open.
 #include <cstdint>
 #include <memory>
@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/dao/sqlite_handle.h"
 #include "platform/dao/typelib/dao_typelib.h"
 
 namespace dao {
@@ -34,8 +33,8 @@ struct ColumnSchema {
 
 struct TableSchema {
   std::string name;          // as the table was created
-  std::string sqlName;       // the SQLite table
-  std::string rowKeySql;     // quoted SQL expression of the row key (rowid)
+  std::string sqlName;       // the stored table, as its storage names it
+  std::string rowKeySql;     // the storage's quoted SQL for the row key (in a file: rowid)
   std::int32_t attributes = 0;
   bool hasRowVersion = true; // false for the engine's own metadata tables
   bool alwaysReadOnly = false;
@@ -51,12 +50,15 @@ struct TableSummary {
   std::int32_t attributes = 0;
 };
 
-// Every table of the file (the engine's metadata tables listed as system
-// tables after the user's), in the order of creation.
-std::vector<TableSummary> listTables(SqliteConnection& connection);
-
-// The table of that name (letter case ignored); throws EngineError 3078.
-std::shared_ptr<const TableSchema> loadTableSchema(SqliteConnection& connection, std::string_view tableName);
+// The engine's metadata, readable (not writable) as system tables after
+// the user's: ZSysTables over zen_tables and ZSysColumns over zen_columns
+// (file_format.h), with the columns each lists.
+struct MetadataTable {
+  std::string_view name;
+  std::string_view sqlName;  // the stored table
+  std::vector<ColumnSchema> columns;
+};
+const std::vector<MetadataTable>& metadataTables();
 
 // Column types the engine stores.
 bool isSupportedColumnType(int daoType) noexcept;

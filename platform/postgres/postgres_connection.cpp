@@ -199,6 +199,49 @@ std::string PostgresConnection::quoteIdentifier(std::string_view name) {
   return quoted;
 }
 
+namespace {
+
+// The value of `key` among libpq's connection options, or empty.
+std::string optionValue(const PQconninfoOption* options, std::string_view key) {
+  for (const PQconninfoOption* option = options; option != nullptr && option->keyword != nullptr; ++option) {
+    if (key == option->keyword && option->val != nullptr) return option->val;
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string PostgresConnection::describeServer(const std::string& connectionString) {
+  char* failure = nullptr;
+  PQconninfoOption* given = PQconninfoParse(connectionString.c_str(), &failure);
+  if (failure != nullptr) PQfreemem(failure);
+  PQconninfoOption* defaults = PQconndefaults();
+  const auto value = [&](std::string_view key) {
+    std::string found = optionValue(given, key);
+    return found.empty() ? optionValue(defaults, key) : found;
+  };
+  const std::string service = optionValue(given, "service");
+  std::string host = value("host");
+  if (host.empty()) host = value("hostaddr");
+  std::string port = value("port");
+  std::string database = value("dbname");
+  if (database.empty()) database = value("user");
+  if (given != nullptr) PQconninfoFree(given);
+  if (defaults != nullptr) PQconninfoFree(defaults);
+  // What a service file says overrides the environment: name the service.
+  if (!service.empty()) return "service " + service;
+  if (host.empty()) host = "localhost";
+  if (port.empty()) port = "5432";
+  return (database.empty() ? std::string("the default database") : database) + " on " + host + ":" + port;
+}
+
+std::string PostgresConnection::describe() const {
+  if (connection_ == nullptr) return "";
+  const char* host = PQhost(connection_);
+  const char* port = PQport(connection_);
+  return databaseName() + " on " + (host != nullptr ? host : "") + ":" + (port != nullptr ? port : "");
+}
+
 }  // namespace postgres
 
 namespace postgres {

@@ -109,6 +109,14 @@ class PostgresConnection {
   std::vector<std::string> prepared_;
 
  public:
+  // The server a connection string reaches, for messages: "dbname on
+  // host:port" (a Unix socket's folder as the host), from the string and
+  // libpq's defaults (PG* environment variables); "service NAME" when a
+  // service file names the server. Never contains a password; needs no
+  // connection.
+  static std::string describeServer(const std::string& connectionString);
+  // The same for the server this connection reached (empty when closed).
+  std::string describe() const;
   // Bulk transfer with COPY. beginCopyIn runs a "COPY ... FROM STDIN"
   // statement; putCopyData then hands over its data in any pieces; endCopyIn
   // ends it and returns the rows the server took, or throws PostgresError

@@ -30,6 +30,9 @@ RULES = {
     "platform/postgres": [],
     "platform/automation": ["platform/big5", "platform/sysutils"],
     "platform/dao": ["platform/automation", "platform/big5", "platform/sysutils"],
+    # The engine's storage on a PostgreSQL server.
+    "platform/dao/server": ["platform/dao", "platform/postgres", "platform/automation", "platform/dao/criteria",
+                            "platform/dao/typelib", "platform/big5", "platform/sysutils"],
     # The criteria language stands on its own (its tests and fuzzer build it alone).
     "platform/dao/criteria": ["platform/dao/typelib"],
     # The engine's type library: what a client and the engine agree on.

@@ -13,6 +13,7 @@
 // a star. Matching ignores letter case (Unicode simple case folding; a range
 // matches a character when any of its case forms lies in the range).
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,6 +41,15 @@ class LikePattern {
 
   // True when the pattern is only literal characters (an exact match).
   bool isLiteral() const;
+
+  // The pattern for PostgreSQL, to be matched against the case-folded value
+  // (zen_fold): a LIKE pattern (backslash escapes) when it needs neither "#"
+  // nor a list, else nullopt. (criteria_pattern_postgres.cpp)
+  std::optional<std::string> postgresLikePattern() const;
+  // An anchored regular expression (ARE) with the same matches over the
+  // folded value; the text zen_like_regex() gives on the server for the same
+  // pattern, character for character.
+  std::string postgresRegex() const;
 
  private:
   enum class Kind { AnyRun, AnyChar, Digit, Literal, Set };

@@ -55,10 +55,15 @@ Fragment binary(const Fragment& left, std::string_view op, const Fragment& right
   return f;
 }
 
-Fragment nocaseBound(const std::string& column, std::string_view op, const std::string& bound) {
+// SQLite: the NOCASE index. PostgreSQL: the index on lower(col COLLATE "C"),
+// whose folding (ASCII only) and order (bytes) are NOCASE's.
+Fragment nocaseBound(SqlDialect dialect, const std::string& column, std::string_view op,
+                     const std::string& bound) {
   Fragment f;
-  f.sql = column + " COLLATE NOCASE" + std::string(op);
+  f.sql = dialect == SqlDialect::Postgres ? "lower(" + column + " COLLATE \"C\")" + std::string(op)
+                                          : column + " COLLATE NOCASE" + std::string(op);
   f.append(parameter(bound));
+  if (dialect == SqlDialect::Postgres) f.depth = 1;
   return f;
 }
 
@@ -71,15 +76,15 @@ Condition SqlCompiler::withNocaseRange(const std::string& column, std::u32string
                                        bool prefixIsWholeMatch, Fragment exact) {
   const auto range = nocaseRangeForPrefix(foldedPrefix);
   if (!range) return leaf(std::move(exact));
-  if (prefixIsWholeMatch && range->wholePrefix) return leaf(nocaseBound(column, " = ", range->lower));
+  if (prefixIsWholeMatch && range->wholePrefix) return leaf(nocaseBound(dialect_, column, " = ", range->lower));
   // Hundreds of ranges would slow SQLite's planner for no gain; the exact
   // test alone is always correct.
   if (rangesLeft_ == 0) return leaf(std::move(exact));
   --rangesLeft_;
   Condition all;
   all.kind = Condition::Kind::And;
-  all.children.push_back(leaf(nocaseBound(column, " >= ", range->lower)));
-  if (range->upper) all.children.push_back(leaf(nocaseBound(column, " < ", *range->upper)));
+  all.children.push_back(leaf(nocaseBound(dialect_, column, " >= ", range->lower)));
+  if (range->upper) all.children.push_back(leaf(nocaseBound(dialect_, column, " < ", *range->upper)));
   all.children.push_back(leaf(std::move(exact)));
   return all;
 }
@@ -132,8 +137,8 @@ std::string quoteIdentifier(std::string_view name) {
   return out;
 }
 
-SqlCompiler::SqlCompiler(std::string_view criteria, const ColumnResolver& resolve)
-    : criteria_(criteria), resolve_(resolve) {}
+SqlCompiler::SqlCompiler(std::string_view criteria, const ColumnResolver& resolve, SqlDialect dialect)
+    : criteria_(criteria), resolve_(resolve), dialect_(dialect) {}
 
 void SqlCompiler::fail(std::size_t offset, const std::string& what) const {
   throwSyntaxError(criteria_, offset, what);
@@ -186,13 +191,17 @@ Condition SqlCompiler::comparison(const Node& node, CompareOp op) {
   if (l.type == ValueType::Null || r.type == ValueType::Null) return leaf("NULL");  // unknown, never true
 
   const auto either = [&](ValueType t) { return l.type == t || r.type == t; };
+  // The server orders text by its locale unless told otherwise; SQLite
+  // compares the folded texts' bytes, which is code point order.
+  const std::string textOp =
+      postgres() ? " COLLATE \"C\"" + std::string(sqlOperator(op)) : std::string(sqlOperator(op));
   const std::size_t at = node.offset;
   if (either(ValueType::Binary)) return leaf(binary(asBytes(l, at), sqlOperator(op), asBytes(r, at)));
   if (either(ValueType::Guid)) return leaf(binary(asGuid(l, at), sqlOperator(op), asGuid(r, at)));
   if (l.type == ValueType::Text && r.type == ValueType::Text) {
     if (op == CompareOp::Equal && l.textColumn && r.literal) return indexedTextEquality(*l.textColumn, r.text);
     if (op == CompareOp::Equal && r.textColumn && l.literal) return indexedTextEquality(*r.textColumn, l.text);
-    return leaf(binary(asText(l), sqlOperator(op), asText(r)));
+    return leaf(binary(asText(l), textOp, asText(r)));
   }
   if (either(ValueType::Date)) return leaf(binary(asDay(l, at), sqlOperator(op), asDay(r, at)));
   return leaf(binary(asNumber(l, at), sqlOperator(op), asNumber(r, at)));
@@ -214,11 +223,11 @@ Condition SqlCompiler::like(const Node& node, bool negated) {
 
   Fragment test;
   if (negated) test.append("NOT ");
-  test.append("zen_like(");
-  test.append(asRaw(value));
-  test.append(", ");
   if (!pattern.literal) {
-    test.append(asRaw(pattern));
+    test.append("zen_like(");
+    test.append(postgres() ? asTextValue(value) : asRaw(value));
+    test.append(", ");
+    test.append(postgres() ? asTextValue(pattern) : asRaw(pattern));
     test.append(")");
     test.depth += 1;
     return leaf(std::move(test));
@@ -230,9 +239,23 @@ Condition SqlCompiler::like(const Node& node, bool negated) {
   } catch (const PatternSyntaxError& e) {
     fail(pattern.offset, std::string("invalid LIKE pattern: ") + e.what());
   }
-  test.append(parameter(pattern.text));
-  test.append(")");
-  test.depth += 1;
+  if (postgres()) {
+    // The pattern is translated here, once, into the server's LIKE (when it
+    // needs neither "#" nor a list) or a regular expression, both over the
+    // case-folded value.
+    test = Fragment{};
+    test.append(function("zen_fold", asTextValue(value)));
+    const auto like = compiled->postgresLikePattern();
+    test.append(like ? (negated ? " NOT LIKE " : " LIKE ") : (negated ? " !~ " : " ~ "));
+    test.append(parameter(like ? *like : compiled->postgresRegex()));
+  } else {
+    test.append("zen_like(");
+    test.append(asRaw(value));
+    test.append(", ");
+    test.append(parameter(pattern.text));
+    test.append(")");
+    test.depth += 1;
+  }
   if (negated || !value.textColumn) return leaf(std::move(test));  // a range cannot serve NOT
   return withNocaseRange(*value.textColumn, compiled->literalPrefix(), compiled->isLiteral(),
                          std::move(test));
@@ -249,6 +272,7 @@ Condition SqlCompiler::truth(const Node& node, bool negate) {
   if (o.type == ValueType::Null) return leaf("NULL");
   if (o.literal && o.type == ValueType::Number) {
     const bool isTrue = o.number.isInteger ? o.number.integer != 0 : o.number.real != 0.0;
+    if (postgres()) return leaf(isTrue != negate ? "TRUE" : "FALSE");
     return leaf(isTrue != negate ? "1" : "0");
   }
   if (o.type != ValueType::Number && o.type != ValueType::Date) mismatch(node.offset);
@@ -282,8 +306,13 @@ Fragment SqlCompiler::output(const Condition& condition) const {
 }  // namespace detail
 
 CompiledCriteria compileCriteria(std::string_view criteriaUtf8, const ColumnResolver& resolve) {
+  return compileCriteria(criteriaUtf8, resolve, SqlDialect::Sqlite);
+}
+
+CompiledCriteria compileCriteria(std::string_view criteriaUtf8, const ColumnResolver& resolve,
+                                 SqlDialect dialect) {
   const detail::NodePtr tree = detail::parseCriteria(criteriaUtf8);
-  detail::SqlCompiler compiler(criteriaUtf8, resolve);
+  detail::SqlCompiler compiler(criteriaUtf8, resolve, dialect);
   const detail::Condition root = compiler.condition(*tree, false);
   detail::Fragment where = compiler.output(root);
   // Lists come parenthesised; a single condition is wrapped as well, so the
@@ -293,6 +322,7 @@ CompiledCriteria compileCriteria(std::string_view criteriaUtf8, const ColumnReso
     throw CriteriaError("The criteria expression is too complex: its conditions are nested more than " +
                         std::to_string(detail::kMaxSqlNesting) + " levels deep.");
   }
+  if (dialect == SqlDialect::Postgres) where.sql = detail::numberPostgresPlaceholders(where.sql, where.parameters);
   return {std::move(where.sql), std::move(where.parameters)};
 }
 

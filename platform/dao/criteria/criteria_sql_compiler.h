@@ -1,5 +1,7 @@
 #pragma once
-// Internal: turns a criteria syntax tree into an SQLite WHERE fragment.
+// Internal: turns a criteria syntax tree into an SQLite or PostgreSQL WHERE
+// fragment. Fragments always use '?' for parameters; compileCriteria()
+// numbers them for PostgreSQL at the end.
 // compileCriteria() (criteria.h) is the public entry; this class is split
 // over criteria_sql.cpp (conditions, output) and criteria_sql_operands.cpp
 // (values, types and their conversions).
@@ -59,6 +61,9 @@ struct Operand {
   // Set when the operand is a text column as stored (possibly under LCASE or
   // UCASE): the quoted name, usable with the column's NOCASE index.
   std::optional<std::string> textColumn;
+  // A smallint or integer column on PostgreSQL, widened before negation so
+  // that -(-32768) does not overflow there.
+  bool narrowInteger = false;
 };
 
 // A condition: a leaf or an AND/OR list, kept as a tree until output so that
@@ -71,7 +76,7 @@ struct Condition {
 
 class SqlCompiler {
  public:
-  SqlCompiler(std::string_view criteria, const ColumnResolver& resolve);
+  SqlCompiler(std::string_view criteria, const ColumnResolver& resolve, SqlDialect dialect);
 
   Condition condition(const Node& node, bool negate);
   Fragment output(const Condition& condition) const;
@@ -98,12 +103,16 @@ class SqlCompiler {
   Fragment asBytes(const Operand& o, std::size_t at) const;
   Fragment asRaw(const Operand& o) const;     // the value unconverted
   Fragment asPatternText(const Operand& o, std::size_t at) const;
+  Fragment asTextValue(const Operand& o) const;  // PostgreSQL: the value as text, for LIKE
+  Fragment truthValue(const Fragment& condition) const;  // True -1, False 0, Null
+  bool postgres() const { return dialect_ == SqlDialect::Postgres; }
 
   [[noreturn]] void fail(std::size_t offset, const std::string& what) const;
   [[noreturn]] void mismatch(std::size_t offset) const;
 
   std::string_view criteria_;
   const ColumnResolver& resolve_;
+  SqlDialect dialect_;
   int conditions_ = 0;
   int rangesLeft_ = kMaxIndexRanges;
 };
@@ -113,5 +122,8 @@ Fragment parameter(SqlParameter value);
 Fragment function(std::string_view name, const Fragment& argument);
 Fragment parenthesised(const Fragment& inner);
 std::string quoteIdentifier(std::string_view name);
+
+// Replaces every '?' outside double-quoted identifiers with $1::type, $2::type, ...
+std::string numberPostgresPlaceholders(std::string_view sql, const std::vector<SqlParameter>& parameters);
 
 }  // namespace dao::criteria::detail

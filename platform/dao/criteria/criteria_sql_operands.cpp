@@ -117,7 +117,7 @@ Operand SqlCompiler::operand(const Node& node) {
     default: {
       // A condition used as a value: True (-1), False (0) or Null.
       const Fragment condition = output(this->condition(node, false));
-      return computed(ValueType::Number, node.offset, negated(parenthesised(condition)));
+      return computed(ValueType::Number, node.offset, truthValue(parenthesised(condition)));
     }
   }
 }
@@ -147,17 +147,19 @@ Operand SqlCompiler::column(const Node& node) {
         Fragment amount;
         amount.append("(");
         amount.append(name);
-        amount.append(" / 10000.0)");
+        amount.append(postgres() ? " / 10000.0::float8)" : " / 10000.0)");
         amount.depth = 1;
         o.value = amount;
       } else if (resolved.daoType == dbBoolean) {
         // Stored as any non-zero number for True; compared as the engine's -1.
-        Fragment truth;
-        truth.append("(-(");
-        truth.append(name);
-        truth.append(" <> 0))");
-        truth.depth = 2;
-        o.value = truth;
+        Fragment test;
+        test.append("(");
+        test.append(name);
+        test.append(" <> 0)");
+        test.depth = 1;
+        o.value = truthValue(test);
+      } else if (postgres()) {
+        o.narrowInteger = resolved.daoType == dbByte || resolved.daoType == dbInteger || resolved.daoType == dbLong;
       }
       break;
     case ValueType::Date: o.value = function("zen_date", name); break;
@@ -188,7 +190,9 @@ Operand SqlCompiler::negation(const Node& node) {
   }
   switch (v.type) {
     case ValueType::Number:
-    case ValueType::Date: return computed(ValueType::Number, node.offset, negated(v.value));
+    case ValueType::Date:
+      if (v.narrowInteger) return computed(ValueType::Number, node.offset, negated(cast(v.value, "bigint")));
+      return computed(ValueType::Number, node.offset, negated(v.value));
     case ValueType::Text:
       return computed(ValueType::Number, node.offset, negated(function("zen_num", v.value)));
     default: mismatch(node.offset);
@@ -226,7 +230,27 @@ Operand SqlCompiler::call(const Node& node) {
   // Text comparisons ignore case anyway, so a text column keeps its identity
   // (and its index); other values become their text.
   if (a.type == ValueType::Text) return a;
+  if (postgres()) return computed(ValueType::Text, node.offset, asTextValue(a));
   return computed(ValueType::Text, node.offset, cast(a.raw, "TEXT"));
+}
+
+// PostgreSQL: any value as the text SQLite would give for it (zen_text
+// renders reals as SQLite does); text stays as it is.
+Fragment SqlCompiler::asTextValue(const Operand& o) const {
+  const Fragment raw = asRaw(o);
+  if (o.type == ValueType::Text || o.type == ValueType::Null || (o.literal && o.type == ValueType::Guid)) return raw;
+  return function("zen_text", raw);
+}
+
+// A condition as a value: the engine's True (-1), False (0) or Null.
+Fragment SqlCompiler::truthValue(const Fragment& condition) const {
+  if (!postgres()) return negated(condition);
+  Fragment out;
+  out.append("(-");
+  out.append(condition);
+  out.append("::integer)");
+  out.depth = condition.depth + 1;
+  return out;
 }
 
 Fragment SqlCompiler::asText(const Operand& o) const {
@@ -283,9 +307,16 @@ Fragment SqlCompiler::asBytes(const Operand& o, std::size_t at) const {
   if (o.literal) {
     if (o.type != ValueType::Text) mismatch(at);
     Fragment f = parameter(o.text);
+    if (postgres()) return function("convert_to", [&] { f.append(", 'UTF8'"); return f; }());
     return cast(f, "BLOB");
   }
   if (o.type != ValueType::Binary && o.type != ValueType::Text) mismatch(at);
+  if (postgres()) {
+    if (o.type == ValueType::Binary) return o.raw;
+    Fragment f = o.raw;
+    f.append(", 'UTF8'");
+    return function("convert_to", f);
+  }
   return cast(o.raw, "BLOB");
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dao/database_connection.h"
+#include "platform/dao/file_storage.h"
 #include "platform/dao/keyset.h"
 #include "platform/dao/table_schema.h"
 #include "tests/platform/dao/engine_test_support.h"
@@ -22,14 +22,14 @@ class LargeKeyset : public ::testing::Test {
  protected:
   void SetUp() override {
     createNumberedPeople(path, kRows);
-    connection = dao::DatabaseConnection::open(path, {});
-    schema = dao::loadTableSchema(connection->sql(), "People");
+    storage = dao::FileStorage::open(path, {});
+    table = storage->openTable(storage->loadTableSchema("People"));
   }
   // As a dynaset opens it: the first 16 keys read with the bound.
   dao::Keyset openKeyset() {
     std::vector<std::int64_t> first;
     for (int id = 1; id <= 16; ++id) first.push_back(id);
-    return dao::Keyset(*connection, *schema, kRows, first, false);
+    return dao::Keyset(*table, kRows, first, false);
   }
   void deleteElsewhere(const std::string& where) {
     sqlite3* other = nullptr;
@@ -40,8 +40,8 @@ class LargeKeyset : public ::testing::Test {
 
   TemporaryFolder folder;
   std::string path = folder.file("people.mdb");
-  std::shared_ptr<dao::DatabaseConnection> connection;
-  std::shared_ptr<const dao::TableSchema> schema;
+  std::shared_ptr<dao::FileStorage> storage;
+  std::shared_ptr<dao::StoredTable> table;
 };
 
 TEST_F(LargeKeyset, SizeLastRowAndRowsFarDownReadNoKeysInTheMiddle) {

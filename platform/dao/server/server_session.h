@@ -1,0 +1,66 @@
+#pragma once
+// The connection of one open server database, as the server storage and its
+// tables use it: statements prepared once per connection and run with bound
+// parameters, every server failure turned into the engine's error
+// (server_errors.h), and a lost connection made again at the next
+// statement.
+//
+// Contract:
+//  - open() connects and sets the session up: text as UTF-8, bytea in hex,
+//    floating-point numbers as their shortest exact text, the lock timeout,
+//    read-only transactions for a read-only open. It holds the database
+//    shared (exclusively for an exclusive open) for as long as it is
+//    connected: 3045 when another connection holds it the other way.
+//  - run() is one round trip; a statement outside a transaction is its own
+//    transaction, so a failure (the connection lost included) leaves
+//    nothing of it behind.
+//  - After the connection was lost, run() connects again first (3043 naming
+//    the server when that fails). After close() every run() throws 3420.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/dao/storage.h"
+#include "platform/postgres/postgres_connection.h"
+
+namespace dao::server {
+
+class ServerSession {
+ public:
+  ServerSession(std::string connectionString, OpenSettings settings);
+  ServerSession(const ServerSession&) = delete;
+  ServerSession& operator=(const ServerSession&) = delete;
+
+  // "dbname on host:port": how messages name the server.
+  const std::string& server() const noexcept { return server_; }
+  const OpenSettings& settings() const noexcept { return settings_; }
+  bool isOpen() const noexcept { return !closed_; }
+  void close() noexcept;
+
+  // Runs `sql` as a statement prepared on this connection. Failures become
+  // engine errors naming `table` (3078) or the field of its unique index
+  // that a value would repeat (3022).
+  postgres::PostgresResult run(const std::string& sql, const std::vector<postgres::Parameter>& parameters,
+                               const TableSchema* table = nullptr);
+  // The connection itself, for the schema functions (connected first).
+  postgres::PostgresConnection& connection();
+
+  // Connections made so far (1 after open; more after losses).
+  int connects() const noexcept { return connects_; }
+
+ private:
+  void connect();
+  [[noreturn]] void raiseFailure(const postgres::PostgresError& failure, const TableSchema* table);
+
+  std::string connectionString_;
+  OpenSettings settings_;
+  std::string server_;
+  postgres::PostgresConnection connection_;
+  std::unordered_map<std::string, std::string> statementNames_;
+  bool closed_ = false;
+  int connects_ = 0;
+};
+
+}  // namespace dao::server

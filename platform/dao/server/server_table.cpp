@@ -1,0 +1,214 @@
+#include "platform/dao/server/server_table.h"
+
+#include <charconv>
+#include <limits>
+
+#include "platform/dao/engine_error.h"
+#include "platform/dao/file_format.h"
+#include "platform/dao/server/server_schema.h"
+#include "platform/dao/server/server_session.h"
+#include "platform/dao/server/server_values.h"
+
+namespace dao::server {
+
+namespace {
+
+using postgres::Parameter;
+using postgres::PostgresConnection;
+using postgres::PostgresResult;
+
+std::string quoted(std::string_view name) { return PostgresConnection::quoteIdentifier(name); }
+
+std::string placeholder(std::size_t number) { return "$" + std::to_string(number); }
+
+// A LIMIT: "no limit" is SQL NULL.
+Parameter limitOf(std::size_t limit) {
+  if (limit > static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
+  return std::to_string(limit);
+}
+
+// The stored values of a row as the server's text gives them.
+class ServerRowSnapshot final : public RowSnapshot {
+ public:
+  std::vector<Parameter> stored;
+};
+
+}  // namespace
+
+ServerTable::ServerTable(std::shared_ptr<ServerSession> session, std::shared_ptr<const TableSchema> schema)
+    : StoredTable(std::move(schema)), session_(std::move(session)) {
+  const TableSchema& table = this->schema();
+  table_ = quoted(table.sqlName);
+  key_ = table.rowKeySql;
+  selectList_ = key_ + ", " + (table.hasRowVersion ? quoted(kRowVersionColumn) : std::string("0"));
+  for (const ColumnSchema& column : table.columns) selectList_ += ", " + quoted(column.name);
+
+  std::string names;
+  std::string values;
+  std::size_t number = 0;
+  for (std::size_t i = 0; i < table.columns.size(); ++i) {
+    if (table.columns[i].autoIncrement) continue;
+    const std::string separator = number == 0 ? "" : ", ";
+    ++number;
+    names += separator + quoted(table.columns[i].name);
+    values += separator + placeholder(number) + "::" + columnType(i);
+  }
+  insertSql_ = "INSERT INTO " + table_ + (number == 0 ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + values + ")") +
+               " RETURNING " + key_;
+}
+
+std::string ServerTable::columnType(std::size_t column) const {
+  const ColumnSchema& schema = this->schema().columns[column];
+  return schema.autoIncrement ? std::string("bigint") : std::string(serverColumnType(schema.daoType));
+}
+
+void ServerTable::requireWritable() const {
+  if (schema().alwaysReadOnly || session_->settings().readOnly) raise(dao::error::readOnlyObject);
+}
+
+void ServerTable::readRowsOf(const PostgresResult& result, int firstColumn, std::vector<RowData>& rows) const {
+  const std::vector<ColumnSchema>& columns = schema().columns;
+  rows.resize(static_cast<std::size_t>(result.rows()));
+  for (int row = 0; row < result.rows(); ++row) {
+    RowData& data = rows[static_cast<std::size_t>(row)];
+    data.rowId = result.integer(row, firstColumn);
+    data.version = result.integer(row, firstColumn + 1);
+    data.values.resize(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      const int column = firstColumn + 2 + static_cast<int>(i);
+      if (result.isNull(row, column)) {
+        data.values[i].assignNull();
+      } else {
+        fromServerText(result.text(row, column), columns[i], data.values[i]);
+      }
+    }
+  }
+}
+
+OpenedTable ServerTable::open(std::size_t rows) {
+  // The highest key and the first rows read by one statement, so from one
+  // snapshot of the table. LIMIT asks for at least one row: without rows
+  // the highest key would be lost (an empty table has neither).
+  const PostgresResult result =
+      session_->run("SELECT (SELECT max(" + key_ + ") FROM " + table_ + "), " + selectList_ + " FROM " + table_ +
+                        " ORDER BY " + key_ + " LIMIT $1",
+                    {limitOf(rows == 0 ? 1 : rows)}, &schema());
+  OpenedTable opened;
+  if (result.rows() == 0) return opened;
+  opened.highestKey = result.integer(0, 0);
+  readRowsOf(result, 1, opened.firstRows);
+  if (rows == 0) opened.firstRows.clear();
+  return opened;
+}
+
+void ServerTable::keysForward(std::int64_t after, std::int64_t bound, std::size_t limit,
+                              std::vector<std::int64_t>& keys) {
+  const PostgresResult result = session_->run("SELECT " + key_ + " FROM " + table_ + " WHERE " + key_ + " > $1 AND " +
+                                                  key_ + " <= $2 ORDER BY " + key_ + " LIMIT $3",
+                                              {std::to_string(after), std::to_string(bound), limitOf(limit)}, &schema());
+  for (int row = 0; row < result.rows(); ++row) keys.push_back(result.integer(row, 0));
+}
+
+void ServerTable::keysBackward(std::int64_t after, std::int64_t bound, std::size_t limit,
+                               std::vector<std::int64_t>& keys) {
+  const PostgresResult result = session_->run("SELECT " + key_ + " FROM " + table_ + " WHERE " + key_ + " > $1 AND " +
+                                                  key_ + " <= $2 ORDER BY " + key_ + " DESC LIMIT $3",
+                                              {std::to_string(after), std::to_string(bound), limitOf(limit)}, &schema());
+  for (int row = 0; row < result.rows(); ++row) keys.push_back(result.integer(row, 0));
+}
+
+std::vector<std::int64_t> ServerTable::keysBetween(std::int64_t low, std::int64_t high) {
+  std::vector<std::int64_t> keys;
+  const PostgresResult result =
+      session_->run("SELECT " + key_ + " FROM " + table_ + " WHERE " + key_ + " BETWEEN $1 AND $2 ORDER BY " + key_,
+                    {std::to_string(low), std::to_string(high)}, &schema());
+  keys.reserve(static_cast<std::size_t>(result.rows()));
+  for (int row = 0; row < result.rows(); ++row) keys.push_back(result.integer(row, 0));
+  return keys;
+}
+
+std::int64_t ServerTable::countKeys(std::int64_t after, std::int64_t bound) {
+  return session_
+      ->run("SELECT count(*) FROM " + table_ + " WHERE " + key_ + " > $1 AND " + key_ + " <= $2",
+            {std::to_string(after), std::to_string(bound)}, &schema())
+      .integer(0, 0);
+}
+
+void ServerTable::readRows(std::int64_t low, std::int64_t high, std::vector<RowData>& rows) {
+  const PostgresResult result =
+      session_->run("SELECT " + selectList_ + " FROM " + table_ + " WHERE " + key_ + " BETWEEN $1 AND $2 ORDER BY " +
+                        key_,
+                    {std::to_string(low), std::to_string(high)}, &schema());
+  readRowsOf(result, 0, rows);
+}
+
+std::unique_ptr<RowSnapshot> ServerTable::readForEdit(std::int64_t key, RowData& row) {
+  const PostgresResult result =
+      session_->run("SELECT " + selectList_ + " FROM " + table_ + " WHERE " + key_ + " = $1", {std::to_string(key)},
+                    &schema());
+  if (result.rows() == 0) return nullptr;
+  std::vector<RowData> rows(1);
+  rows[0] = std::move(row);
+  readRowsOf(result, 0, rows);
+  row = std::move(rows[0]);
+  auto snapshot = std::make_unique<ServerRowSnapshot>();
+  for (std::size_t i = 0; i < schema().columns.size(); ++i) {
+    const int column = 2 + static_cast<int>(i);
+    snapshot->stored.push_back(result.isNull(0, column) ? Parameter() : Parameter(std::string(result.text(0, column))));
+  }
+  return snapshot;
+}
+
+void ServerTable::update(std::int64_t key, const RowSnapshot& snapshot, std::int64_t version,
+                         std::span<const std::size_t> written, std::span<const automation::Variant> values) {
+  requireWritable();
+  const auto* stored = dynamic_cast<const ServerRowSnapshot*>(&snapshot);
+  const std::vector<ColumnSchema>& columns = schema().columns;
+  if (stored == nullptr || stored->stored.size() != columns.size()) raise(dao::error::invalidArgument);
+  // One statement, so one transaction: it writes only where the row is
+  // still exactly as Edit read it, whoever changed it meanwhile and however.
+  std::string sql = "UPDATE " + table_ + " SET ";
+  std::vector<Parameter> parameters;
+  for (const std::size_t column : written) {
+    parameters.push_back(toServerText(values[column], columns[column]));
+    sql += quoted(columns[column].name) + " = " + placeholder(parameters.size()) + "::" + columnType(column) + ", ";
+  }
+  const std::string versionColumn = quoted(kRowVersionColumn);
+  sql += versionColumn + " = " + versionColumn + " + 1 WHERE " + key_ + " = " + placeholder(parameters.size() + 1) +
+         " AND " + versionColumn + " = " + placeholder(parameters.size() + 2);
+  parameters.push_back(std::to_string(key));
+  parameters.push_back(std::to_string(version));
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    parameters.push_back(stored->stored[i]);
+    sql += " AND " + quoted(columns[i].name) + " IS NOT DISTINCT FROM " + placeholder(parameters.size()) +
+           "::" + columnType(i);
+  }
+  if (session_->run(sql, parameters, &schema()).affectedRows() == 0) raise(dao::error::writeConflict);
+}
+
+std::int64_t ServerTable::insert(std::span<const automation::Variant> values) {
+  requireWritable();
+  const std::vector<ColumnSchema>& columns = schema().columns;
+  std::vector<Parameter> parameters;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (!columns[i].autoIncrement) parameters.push_back(toServerText(values[i], columns[i]));
+  }
+  return session_->run(insertSql_, parameters, &schema()).integer(0, 0);
+}
+
+void ServerTable::remove(std::int64_t key) {
+  requireWritable();
+  const PostgresResult result =
+      session_->run("DELETE FROM " + table_ + " WHERE " + key_ + " = $1", {std::to_string(key)}, &schema());
+  if (result.affectedRows() == 0) raise(dao::error::recordDeleted);
+}
+
+std::shared_ptr<const CompiledFind> ServerTable::compileFind(std::string_view) {
+  raise(dao::error::unsupportedOperation);
+}
+
+std::optional<std::int64_t> ServerTable::findFirst(const CompiledFind&, const std::function<bool(std::int64_t)>&) {
+  raise(dao::error::unsupportedOperation);
+}
+
+}  // namespace dao::server

@@ -2,7 +2,9 @@
 
 #include <cctype>
 
+#include "platform/dao/engine_error.h"
 #include "platform/dao/file_format.h"
+#include "platform/dao/server/server_schema.h"
 #include "platform/dao/typelib/dao_typelib.h"
 #include "tools/dbcopy/copy_error.h"
 #include "tools/dbcopy/copy_format.h"
@@ -21,54 +23,7 @@ std::string qualified(const Table& table) { return quote(table.definition.name);
 
 constexpr std::size_t kCopyChunk = 256 * 1024;
 
-std::string serverColumnType(int daoType) {
-  switch (daoType) {
-    case dao::dbBoolean:
-    case dao::dbByte:
-    case dao::dbInteger: return "smallint";
-    case dao::dbLong: return "integer";
-    case dao::dbCurrency: return "bigint";
-    case dao::dbSingle: return "real";
-    case dao::dbDouble:
-    case dao::dbDate: return "double precision";
-    case dao::dbBinary:
-    case dao::dbLongBinary: return "bytea";
-    default: return "text";
-  }
-}
-
 }  // namespace
-
-std::string describeServer(const std::string& connectionString) {
-  std::string text = connectionString;
-  if (text.rfind("postgresql://", 0) == 0 || text.rfind("postgres://", 0) == 0) {
-    const std::size_t start = text.find("://") + 3;
-    const std::size_t at = text.find('@', start);
-    const std::size_t colon = text.find(':', start);
-    if (at != std::string::npos && colon != std::string::npos && colon < at) text.erase(colon, at - colon);
-    const std::size_t password = text.find("password=");
-    if (password != std::string::npos) text.erase(password, text.find('&', password) - password);
-    return text;
-  }
-  // key=value pairs: drop password=... (quoted or not).
-  std::size_t password = text.find("password");
-  while (password != std::string::npos) {
-    std::size_t end = text.find('=', password);
-    if (end == std::string::npos) break;
-    ++end;
-    while (end < text.size() && text[end] == ' ') ++end;
-    if (end < text.size() && text[end] == '\'') {
-      ++end;
-      while (end < text.size() && text[end] != '\'') end += text[end] == '\\' ? 2 : 1;
-      ++end;
-    } else {
-      while (end < text.size() && text[end] != ' ') ++end;
-    }
-    text.erase(password, std::min(end, text.size()) - password);
-    password = text.find("password", password);
-  }
-  return text;
-}
 
 bool namesServer(const std::string& argument) {
   if (argument.rfind("postgresql://", 0) == 0 || argument.rfind("postgres://", 0) == 0) return true;
@@ -80,18 +35,19 @@ bool namesServer(const std::string& argument) {
   return i > start && i < argument.size() && argument[i] == '=';
 }
 
-ServerDatabase::ServerDatabase(const std::string& connectionString) : name_(describeServer(connectionString)) {
+ServerDatabase::ServerDatabase(const std::string& connectionString)
+    : name_(PostgresConnection::describeServer(connectionString)) {
   try {
     connection_ = PostgresConnection::open(connectionString, "zenmora-db copy");
   } catch (const PostgresError& failure) {
     switch (failure.kind()) {
       case PostgresError::Kind::Unreachable:
-        throw CopyError("the server " + name_ + " is not reachable: " + failure.what());
+        throw CopyError(name_ + ": the server is not reachable: " + failure.what());
       case PostgresError::Kind::Authentication:
-        throw CopyError("the server " + name_ + " refused the login (authentication failed): " + failure.what());
+        throw CopyError(name_ + ": the server refused the login (authentication failed): " + failure.what());
       case PostgresError::Kind::DatabaseMissing:
-        throw CopyError("the database " + name_ + " does not exist on the server: " + failure.what());
-      default: throw CopyError("cannot connect to the server " + name_ + ": " + failure.what());
+        throw CopyError(name_ + ": the database does not exist on the server: " + failure.what());
+      default: throw CopyError(name_ + ": cannot connect to the server: " + failure.what());
     }
   }
 }
@@ -101,8 +57,8 @@ ServerDatabase::~ServerDatabase() { rollback(); }
 void ServerDatabase::fail(const PostgresError& failure, const std::string& doing) {
   rollback();
   if (failure.kind() == PostgresError::Kind::ConnectionLost)
-    throw CopyError("the connection to the server " + name_ + " was lost while " + doing + ": " + failure.what());
-  throw CopyError("the server " + name_ + " refused " + doing + ": " + failure.what());
+    throw CopyError("the connection to the server database " + name_ + " was lost: " + failure.what());
+  throw CopyError("the server database " + name_ + " refused " + doing + ": " + failure.what());
 }
 
 void ServerDatabase::beginWriting() {
@@ -151,7 +107,8 @@ void ServerDatabase::rollback() noexcept {
 
 bool ServerDatabase::hasSchema() {
   try {
-    return !connection_.query("SELECT to_regclass('zen_tables')").isNull(0, 0);
+    return connection_.query("SELECT to_regclass('zen_info') IS NOT NULL OR to_regclass('zen_tables') IS NOT NULL")
+               .text(0, 0) == "t";
   } catch (const PostgresError& failure) {
     fail(failure, "to look at its tables");
   }
@@ -199,58 +156,13 @@ std::vector<Table> ServerDatabase::readTables() {
 }
 
 void ServerDatabase::createSchema(const std::vector<Table>& tables) {
-  const std::string version = quote(dao::kRowVersionColumn);
+  std::vector<dao::TableDefinition> definitions;
+  for (const Table& table : tables) definitions.push_back(table.definition);
   try {
-    connection_.execute(
-        "CREATE TABLE zen_info(key text PRIMARY KEY, value text NOT NULL);"
-        "CREATE TABLE zen_tables(name text NOT NULL, row_key text NOT NULL, attributes integer NOT NULL, "
-        "ordinal integer NOT NULL PRIMARY KEY);"
-        "CREATE UNIQUE INDEX zen_tables_name ON zen_tables(lower(name));"
-        "CREATE TABLE zen_columns(table_name text, ordinal integer, name text, dao_type integer, size integer, "
-        "auto_increment integer, required integer, unique_values integer, indexed integer, default_value text, "
-        "format text, PRIMARY KEY(table_name, ordinal));"
-        "CREATE OR REPLACE FUNCTION zen_raise_version() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
-        "IF NEW.zen_version = OLD.zen_version THEN NEW.zen_version := OLD.zen_version + 1; END IF; "
-        "RETURN NEW; END $$;");
-    connection_.query("INSERT INTO zen_info(key, value) VALUES ('format_version', $1), ('collating_order', $2), "
-                      "('server_schema', '1')",
-                      {std::string(dao::kFormatVersion), std::to_string(dao::kCollatingOrder)});
-    for (std::size_t t = 0; t < tables.size(); ++t) {
-      const Table& table = tables[t];
-      const std::string name = quote(table.definition.name);
-      std::string columns;
-      if (table.hiddenRowKey()) columns = quote(table.rowKey) + " bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY, ";
-      for (const dao::ColumnDefinition& column : table.definition.columns) {
-        columns += quote(column.name) + " " +
-                   (column.autoIncrement ? "bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"
-                                         : serverColumnType(column.type)) +
-                   ", ";
-      }
-      columns += version + " bigint NOT NULL DEFAULT 0";
-      connection_.execute("CREATE TABLE " + name + "(" + columns + ")");
-      connection_.execute("CREATE TRIGGER " + quote("zen_version_" + table.definition.name) + " BEFORE UPDATE ON " +
-                          name + " FOR EACH ROW EXECUTE FUNCTION zen_raise_version()");
-      connection_.query("INSERT INTO zen_tables(name, row_key, attributes, ordinal) VALUES ($1, $2, $3, $4)",
-                        {table.definition.name, table.rowKey, std::to_string(table.attributes), std::to_string(t)});
-      for (std::size_t i = 0; i < table.definition.columns.size(); ++i) {
-        const dao::ColumnDefinition& column = table.definition.columns[i];
-        connection_.query(
-            "INSERT INTO zen_columns(table_name, ordinal, name, dao_type, size, auto_increment, required, "
-            "unique_values, indexed, default_value, format) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11)",
-            {table.definition.name, std::to_string(i), column.name, std::to_string(column.type),
-             std::to_string(column.size), column.autoIncrement ? "1" : "0", column.required ? "1" : "0",
-             column.unique ? "1" : "0", column.indexed ? "1" : "0", column.defaultValue, column.format});
-        if (column.autoIncrement || !(column.unique || column.indexed)) continue;
-        const bool text = column.type == dao::dbText || column.type == dao::dbMemo;
-        const std::string key = text ? "lower(" + quote(column.name) + " COLLATE \"C\")" : quote(column.name);
-        const std::string suffix = table.definition.name + "_" + std::to_string(i);
-        connection_.execute(std::string(column.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") +
-                            quote((column.unique ? "zen_ux_" : "zen_ix_") + suffix) + " ON " + name + " ((" + key +
-                            "))");
-      }
-    }
-  } catch (const PostgresError& failure) {
-    fail(failure, "to create the tables");
+    dao::server::createServerSchema(connection_, definitions);
+  } catch (const dao::EngineError& failure) {
+    rollback();
+    throw CopyError("the server database " + name_ + " refused to create the tables: " + failure.what());
   }
 }
 

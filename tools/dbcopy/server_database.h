@@ -22,8 +22,6 @@
 
 namespace dbcopy {
 
-// A connection string with any password taken out, for messages.
-std::string describeServer(const std::string& connectionString);
 // Whether a command-line argument names a server rather than a file: a
 // postgresql:// or postgres:// URI, or key=value pairs such as service=name.
 bool namesServer(const std::string& argument);
@@ -43,7 +41,8 @@ class ServerDatabase {
 
   bool hasSchema();
   std::vector<Table> readTables();
-  // Creates the metadata tables and every table (with its trigger and indexes).
+  // Creates the metadata tables and every table (with its trigger and
+  // indexes) as the server storage expects them.
   void createSchema(const std::vector<Table>& tables);
   // Locks the tables against other writers until the end of the transaction.
   void lockTables(const std::vector<Table>& tables);

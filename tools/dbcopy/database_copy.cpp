@@ -218,7 +218,11 @@ std::string reportText(const CopyCommand& command, const std::vector<TableReport
     width = std::max(width, table.name.size());
     total += table.checksum.rows();
   }
-  std::string text = fmt::format("copied {} to {}\n", command.source, command.target);
+  // A connection string may hold a password: the report names servers as messages do.
+  const auto shown = [](const std::string& place) {
+    return namesServer(place) ? postgres::PostgresConnection::describeServer(place) : place;
+  };
+  std::string text = fmt::format("copied {} to {}\n", shown(command.source), shown(command.target));
   text += fmt::format("{:<{}}  {:>9}  {}\n", "table", width, "rows", "checksum");
   for (const TableReport& table : tables)
     text += fmt::format("{:<{}}  {:>9}  {}\n", table.name, width, table.checksum.rows(), table.checksum.hex());

@@ -4,12 +4,15 @@
 #include "tools/dbcopy/database_copy.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -283,6 +286,29 @@ TEST_F(DatabaseCopy, AFailureMidCopyLeavesTheServerAsItWas) {
   EXPECT_EQ(dump(folder / "still.mdb"), dump(good));
 }
 
+// Holds the server's "Chars" table until `release`, runs `during` once the
+// copy waits for it, and returns the copy's outcome.
+Outcome copyWhileHeld(const std::string& server, const std::string& source, const std::function<void()>& during) {
+  PostgresConnection holder = PostgresConnection::open(server);
+  holder.execute("BEGIN; LOCK TABLE \"Chars\" IN ACCESS EXCLUSIVE MODE");
+  Outcome outcome;
+  std::thread copier([&] { outcome = copy(source, server, true); });
+  PostgresConnection watcher = PostgresConnection::open(server);
+  bool waiting = false;
+  for (int attempt = 0; attempt < 200 && !waiting; ++attempt) {
+    waiting = watcher
+                  .query("SELECT 1 FROM pg_stat_activity "
+                         "WHERE application_name = 'zenmora-db copy' AND wait_event_type = 'Lock'")
+                  .rows() > 0;
+    if (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_TRUE(waiting) << "the copy never waited for the table";
+  if (waiting) during();
+  holder.execute("ROLLBACK");
+  copier.join();
+  return outcome;
+}
+
 TEST_F(DatabaseCopy, ALostConnectionLeavesTheServerAsItWas) {
   const auto first = folder / "first.mdb";
   const auto second = folder / "second.mdb";
@@ -293,25 +319,29 @@ TEST_F(DatabaseCopy, ALostConnectionLeavesTheServerAsItWas) {
 
   // Another session holds the tables; the copy waits for them and its
   // connection is ended meanwhile.
-  PostgresConnection holder = PostgresConnection::open(server);
-  holder.execute("BEGIN; LOCK TABLE \"Chars\" IN ACCESS EXCLUSIVE MODE");
-  Outcome outcome;
-  std::thread copier([&] { outcome = copy(second.string(), server, true); });
-  PostgresConnection watcher = PostgresConnection::open(server);
-  bool ended = false;
-  for (int attempt = 0; attempt < 200 && !ended; ++attempt) {
-    ended = watcher
-                .query("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                       "WHERE application_name = 'zenmora-db copy' AND wait_event_type = 'Lock'")
-                .rows() > 0;
-    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  copier.join();
-  holder.execute("ROLLBACK");
-  EXPECT_TRUE(ended);
+  const Outcome outcome = copyWhileHeld(server, second.string(), [&] {
+    PostgresConnection::open(server).execute(
+        "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = 'zenmora-db copy'");
+  });
   EXPECT_EQ(outcome.status, kExitFailed);
   EXPECT_NE(outcome.err.find("was lost: "), std::string::npos) << outcome.err;
   EXPECT_NE(outcome.err.find("; nothing was changed\n"), std::string::npos) << outcome.err;
+  ASSERT_EQ(copy(server, (folder / "after.mdb").string()).status, kExitCopied);
+  EXPECT_EQ(dump(folder / "after.mdb"), dump(first));
+}
+
+TEST_F(DatabaseCopy, AnInterruptedCopyLeavesTheServerAsItWas) {
+  const auto first = folder / "first.mdb";
+  const auto second = folder / "second.mdb";
+  makeSample(first);
+  makeSample(second, " second");
+  const std::string server = freshServerDatabase("copy_interrupted");
+  ASSERT_EQ(copy(first.string(), server).status, kExitCopied);
+
+  // Ctrl+C while the copy waits: it stops at the next row and rolls back.
+  const Outcome outcome = copyWhileHeld(server, second.string(), [] { ::kill(::getpid(), SIGINT); });
+  EXPECT_EQ(outcome.status, kExitFailed);
+  EXPECT_EQ(outcome.err, "zenmora-db copy: interrupted; nothing was changed\n");
   ASSERT_EQ(copy(server, (folder / "after.mdb").string()).status, kExitCopied);
   EXPECT_EQ(dump(folder / "after.mdb"), dump(first));
 }

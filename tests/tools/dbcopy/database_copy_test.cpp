@@ -19,6 +19,7 @@
 
 #include "import/jet/guarded_import.h"
 #include "platform/dao/database_builder.h"
+#include "platform/dao/server/server_storage.h"
 #include "platform/postgres/postgres_connection.h"
 #include "tests/import/jet_test_files.h"
 #include "tests/tools/test_files.h"
@@ -202,6 +203,21 @@ TEST_F(DatabaseCopy, FileToServerAndBackKeepsEveryTableValueKeyAndVersion) {
   // Both directions report the same checksums.
   EXPECT_EQ(tableLines(home.out), tableLines(there.out));
   EXPECT_NE(tableLines(there.out).find("Plain Words          3  "), std::string::npos) << there.out;
+
+  // The server storage opens what the copy made and reads the same rows.
+  {
+    dao::server::ServerStorage storage(server, dao::OpenSettings{});
+    EXPECT_EQ(storage.rowCount(*storage.loadTableSchema("Plain Words")), 3);
+    const auto table = storage.openTable(storage.loadTableSchema("Chars"));
+    std::vector<dao::RowData> rows;
+    table->readRows(1, 9, rows);
+    ASSERT_EQ(rows.size(), 3U);
+    EXPECT_EQ(rows[1].rowId, 2);
+    EXPECT_EQ(rows[1].version, 5);
+    EXPECT_EQ(rows[1].values[2].asText(), "\xEE\x80\x80");
+    EXPECT_EQ(rows[0].values[3].asText(), kTrickyText);
+    EXPECT_TRUE(rows[0].values[4].asBoolean());
+  }
 
   // On the server: values in the stored representation, text byte for byte.
   PostgresConnection connection = PostgresConnection::open(server);

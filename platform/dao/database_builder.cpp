@@ -305,3 +305,81 @@ void DatabaseBuilder::commit() {
 }
 
 }  // namespace dao
+
+namespace dao {
+
+void DatabaseBuilder::insertCopiedRows(const std::string& table, const std::vector<CopiedRow>& rows) {
+  SqliteConnection& sql = impl_->connection();
+  const std::shared_ptr<const TableSchema> schema = loadTableSchema(sql, table);
+  if (schema->alwaysReadOnly) raise(error::readOnlyObject);
+  std::optional<std::size_t> keyColumn;
+  std::string names = schema->rowKeySql + ", ";
+  std::string placeholders = "?1, ";
+  int parameter = 1;
+  for (std::size_t i = 0; i < schema->columns.size(); ++i) {
+    if (schema->columns[i].autoIncrement) {
+      keyColumn = i;
+      continue;
+    }
+    names += quoteIdentifier(schema->columns[i].name) + ", ";
+    placeholders += "?" + std::to_string(++parameter) + ", ";
+  }
+  names += quoteIdentifier(kRowVersionColumn);
+  placeholders += "?" + std::to_string(++parameter);
+  try {
+    sql.execute("SAVEPOINT zen_insert_rows");
+    SqliteStatement insert =
+        sql.prepare("INSERT INTO " + quoteIdentifier(schema->sqlName) + "(" + names + ") VALUES(" + placeholders + ")");
+    try {
+      for (const CopiedRow& row : rows) {
+        if (row.values.size() != schema->columns.size()) refuseDefinition("Every row needs one value per field.");
+        insert.reset();
+        insert.bindInteger(1, row.key);
+        int index = 1;
+        for (std::size_t i = 0; i < schema->columns.size(); ++i) {
+          if (keyColumn == i) continue;
+          checkStoredValue(row.values[i], schema->columns[i]);
+          bindStoredValue(insert, ++index, row.values[i], schema->columns[i]);
+        }
+        insert.bindInteger(++index, row.version);
+        insert.step();
+      }
+      insert.reset();
+      sql.execute("RELEASE zen_insert_rows");
+    } catch (...) {
+      insert.reset();
+      sql.execute("ROLLBACK TO zen_insert_rows");
+      sql.execute("RELEASE zen_insert_rows");
+      throw;
+    }
+  } catch (const SqliteError& failure) {
+    if (failure.primaryCode() == SQLITE_CONSTRAINT) {
+      const std::string_view message = failure.what();
+      const auto dot = message.rfind('.');
+      raise(error::duplicateValue, dot == std::string_view::npos ? std::string_view() : message.substr(dot + 1));
+    }
+    raise(error::unexpected, failure.what());
+  }
+}
+
+void DatabaseBuilder::keepKeysAbove(const std::string& table, std::int64_t highestUsed) {
+  SqliteConnection& sql = impl_->connection();
+  const std::shared_ptr<const TableSchema> schema = loadTableSchema(sql, table);
+  if (schema->alwaysReadOnly) raise(error::readOnlyObject);
+  try {
+    // Every table has an AUTOINCREMENT key, so SQLite keeps its highest key here.
+    SqliteStatement insert = sql.prepare(
+        "INSERT INTO sqlite_sequence(name, seq) SELECT ?1, 0 WHERE NOT EXISTS "
+        "(SELECT 1 FROM sqlite_sequence WHERE name = ?1)");
+    insert.bindText(1, schema->sqlName);
+    insert.step();
+    SqliteStatement update = sql.prepare("UPDATE sqlite_sequence SET seq = max(seq, ?2) WHERE name = ?1");
+    update.bindText(1, schema->sqlName);
+    update.bindInteger(2, highestUsed);
+    update.step();
+  } catch (const SqliteError& failure) {
+    raise(error::unexpected, failure.what());
+  }
+}
+
+}  // namespace dao

@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/automation/variant.h"
 #include "platform/dao/engine_error.h"
 #include "platform/dao/typelib/dao_typelib.h"
 
@@ -56,6 +57,18 @@ struct TableDefinition {
 };
 
 using CellValue = std::optional<std::string>;  // UTF-8 text or decimal number; nullopt = Null
+
+// A row as another copy of the database holds it: its row key (the
+// auto-increment field's number, or the hidden key of a table without one),
+// its row version, and one value per field in stored order, each of the kind
+// the engine keeps for the field's type (Boolean bool, Byte and Integer
+// Int16, Long Int32, Currency, Single and Double Double, Date, Text and Memo
+// text, binary bytes; Null). The auto-increment field's value is the key.
+struct CopiedRow {
+  std::int64_t key = 0;
+  std::int64_t version = 0;
+  std::vector<automation::Variant> values;
+};
 
 class DatabaseBuilder {
  public:
@@ -83,6 +96,16 @@ class DatabaseBuilder {
   void insert(const std::string& table, const std::vector<std::string>& columns,
               const std::vector<std::vector<CellValue>>& rows, bool keepKeys);
   std::unique_ptr<Impl> impl_;
+
+ public:
+  // Appends rows keeping their keys and row versions exactly (a database
+  // copied from elsewhere). Values are checked as insertRows checks them;
+  // a row key given twice fails with 3022, a row with the wrong number of
+  // values with 3001. A failing call inserts none of its rows.
+  void insertCopiedRows(const std::string& table, const std::vector<CopiedRow>& rows);
+  // New rows of the table are numbered after `highestUsed` even when no
+  // row holds that key any more (keys of deleted rows are never reused).
+  void keepKeysAbove(const std::string& table, std::int64_t highestUsed);
 };
 
 }  // namespace dao

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <exception>
 #include <utility>
 
 namespace postgres {
@@ -239,6 +240,103 @@ std::string PostgresConnection::describe() const {
   const char* host = PQhost(connection_);
   const char* port = PQport(connection_);
   return databaseName() + " on " + (host != nullptr ? host : "") + ":" + (port != nullptr ? port : "");
+}
+
+}  // namespace postgres
+
+namespace postgres {
+
+namespace {
+
+void drainResults(pg_conn* connection) noexcept {
+  while (pg_result* rest = PQgetResult(connection)) PQclear(rest);
+}
+
+}  // namespace
+
+void PostgresConnection::beginCopyIn(const std::string& sql) {
+  if (connection_ == nullptr) throw PostgresError(PostgresError::Kind::ConnectionLost, "", "the connection is closed");
+  pg_result* raw = PQexec(connection_, sql.c_str());
+  if (raw != nullptr && PQresultStatus(raw) == PGRES_COPY_IN) {
+    PQclear(raw);
+    return;
+  }
+  check(raw);
+  throw PostgresError(PostgresError::Kind::Query, "", "the statement is no COPY FROM STDIN");
+}
+
+void PostgresConnection::putCopyData(std::string_view data) {
+  if (connection_ == nullptr) throw PostgresError(PostgresError::Kind::ConnectionLost, "", "the connection is closed");
+  if (data.empty()) return;
+  if (PQputCopyData(connection_, data.data(), static_cast<int>(data.size())) != 1) {
+    // The server may have refused the data already; its error is in the result.
+    PQputCopyEnd(connection_, "the client could not send the data");
+    check(PQgetResult(connection_));
+    drainResults(connection_);
+    throw PostgresError(PostgresError::Kind::ConnectionLost, "", firstLine(PQerrorMessage(connection_)));
+  }
+}
+
+std::int64_t PostgresConnection::endCopyIn() {
+  if (connection_ == nullptr) throw PostgresError(PostgresError::Kind::ConnectionLost, "", "the connection is closed");
+  if (PQputCopyEnd(connection_, nullptr) != 1) {
+    drainResults(connection_);
+    throw PostgresError(PostgresError::Kind::ConnectionLost, "", firstLine(PQerrorMessage(connection_)));
+  }
+  pg_result* raw = PQgetResult(connection_);
+  std::int64_t rows = 0;
+  try {
+    const PostgresResult result = check(raw);
+    rows = result.affectedRows();
+  } catch (...) {
+    drainResults(connection_);
+    throw;
+  }
+  drainResults(connection_);
+  return rows;
+}
+
+void PostgresConnection::abortCopyIn(const std::string& reason) noexcept {
+  if (connection_ == nullptr) return;
+  PQputCopyEnd(connection_, reason.c_str());
+  drainResults(connection_);
+}
+
+void PostgresConnection::copyOut(const std::string& sql, const std::function<void(std::string_view)>& consume) {
+  if (connection_ == nullptr) throw PostgresError(PostgresError::Kind::ConnectionLost, "", "the connection is closed");
+  pg_result* raw = PQexec(connection_, sql.c_str());
+  if (raw == nullptr || PQresultStatus(raw) != PGRES_COPY_OUT) {
+    check(raw);
+    throw PostgresError(PostgresError::Kind::Query, "", "the statement is no COPY TO STDOUT");
+  }
+  PQclear(raw);
+  std::exception_ptr failure;
+  for (;;) {
+    char* buffer = nullptr;
+    const int length = PQgetCopyData(connection_, &buffer, 0);
+    if (length < 0) break;
+    if (!failure) {
+      try {
+        consume(std::string_view(buffer, static_cast<std::size_t>(length)));
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    }
+    PQfreemem(buffer);
+  }
+  pg_result* end = PQgetResult(connection_);
+  if (failure) {
+    if (end != nullptr) PQclear(end);
+    drainResults(connection_);
+    std::rethrow_exception(failure);
+  }
+  try {
+    check(end);
+  } catch (...) {
+    drainResults(connection_);
+    throw;
+  }
+  drainResults(connection_);
 }
 
 }  // namespace postgres

@@ -20,6 +20,7 @@
 //    connection itself broke, kind() is ConnectionLost and isOpen() is false
 //    afterwards.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -116,6 +117,21 @@ class PostgresConnection {
   static std::string describeServer(const std::string& connectionString);
   // The same for the server this connection reached (empty when closed).
   std::string describe() const;
+  // Bulk transfer with COPY. beginCopyIn runs a "COPY ... FROM STDIN"
+  // statement; putCopyData then hands over its data in any pieces; endCopyIn
+  // ends it and returns the rows the server took, or throws PostgresError
+  // when the server refused any of it (nothing of this COPY is kept then).
+  // abortCopyIn ends it with the server discarding everything sent; it never
+  // throws, so it can run while another failure is on its way.
+  void beginCopyIn(const std::string& sql);
+  void putCopyData(std::string_view data);
+  std::int64_t endCopyIn();
+  void abortCopyIn(const std::string& reason) noexcept;
+  // Runs a "COPY ... TO STDOUT" statement and passes its data to `consume`
+  // in the pieces libpq delivers (one row each). When `consume` throws, the
+  // rest of the data is read and dropped, so the connection stays usable,
+  // and the exception goes on.
+  void copyOut(const std::string& sql, const std::function<void(std::string_view)>& consume);
 };
 
 }  // namespace postgres

@@ -54,6 +54,9 @@ RULES = {
     # The writer of the program's database, shared by the builder and the importer.
     "tools/dbbuild": BELOW_APP,
     "tools": BELOW_APP + ["import"],
+    # Copies between a database file and a PostgreSQL server.
+    "tools/dbcopy": BELOW_APP + ["import", "platform/postgres", "platform/dao/server", "platform/dao/typelib"],
+    "tools/dbcli": BELOW_APP + ["import", "tools/dbbuild", "tools/dbcopy"],
 }
 
 # Folders (with their subfolders) in which the toolkit may appear.

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "tools/dbbuild/builder_cli.h"
+#include "tools/dbcopy/database_copy.h"
 
 namespace dbcli {
 namespace {
@@ -12,6 +13,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: zenmora-db import [--report FILE] [--replace-invalid] [--time-limit SECONDS] [--memory-limit MIB] "
     "OLD.mdb NEW.mdb\n"
+    "       zenmora-db copy [--replace] [--report FILE] SOURCE TARGET\n"
     "       zenmora-db build [--cangjie5 PATH] [--cangjie3 PATH] [--unihan PATH] [--radicals PATH] OUTPUT.mdb\n";
 
 long positiveNumber(const std::string& option, const std::string& text) {
@@ -69,6 +71,17 @@ int runZenmoraDb(const std::vector<std::string>& arguments, std::ostream& out, s
     }
     command.progress = ::isatty(STDERR_FILENO) == 1;
     return jetimport::runGuardedImport(command, out, err);
+  }
+  if (arguments[0] == "copy") {
+    dbcopy::CopyCommand command;
+    try {
+      command = dbcopy::parseCopyArguments(rest);
+    } catch (const std::invalid_argument& e) {
+      err << "zenmora-db copy: " << e.what() << "\n" << kUsage;
+      return dbcopy::kExitFailed;
+    }
+    command.progress = ::isatty(STDERR_FILENO) == 1;
+    return dbcopy::runCopy(command, out, err);
   }
   err << "zenmora-db: unknown command " << arguments[0] << "\n" << kUsage;
   return jetimport::kExitFailed;

@@ -5,6 +5,10 @@
 //                     [--memory-limit MIB] OLD.mdb NEW.mdb
 //       brings an Access 97 / 2000-2003 (Jet) database across into a new
 //       database of the program's own format (see import/jet/guarded_import.h)
+//   zenmora-db copy [--replace] [--report FILE] SOURCE TARGET
+//       copies a database between a file (or an Access/Jet file) and a
+//       PostgreSQL server database (see tools/dbcopy/database_copy.h; its
+//       exit codes are those below, 3 aside)
 //   zenmora-db build [options] OUTPUT.mdb
 //       builds the bundled database (see tools/dbbuild/builder_cli.h)
 //

@@ -80,6 +80,11 @@ struct DatabaseBuilder::Impl {
   std::string finalPath;
   std::string buildPath;
   SqliteConnection sql;
+  // Plain (not unique) indexes are made at commit, once the rows are in:
+  // sorting every key once is much cheaper than keeping the index in order
+  // through each insert. Unique indexes are made at once, since they refuse
+  // duplicates as the rows arrive.
+  std::vector<std::string> deferredIndexes;
   bool finished = false;
 
   ~Impl() {
@@ -194,7 +199,8 @@ void DatabaseBuilder::createTable(const TableDefinition& table) {
                     indexed + ")");
       }
       if (column.indexed && !column.unique && !column.autoIncrement) {
-        sql.execute("CREATE INDEX " + quoteIdentifier("zen_ix_" + suffix) + " ON " + quotedTable + "(" + indexed + ")");
+        impl_->deferredIndexes.push_back("CREATE INDEX " + quoteIdentifier("zen_ix_" + suffix) + " ON " + quotedTable +
+                                         "(" + indexed + ")");
       }
     }
   } catch (const SqliteError& failure) {
@@ -238,26 +244,44 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
   names.resize(names.size() - 2);
   placeholders.resize(placeholders.size() - 2);
 
+  // Where each written column's value comes from: a cell of the row, or the
+  // column's default (the same for every row, so converted once).
+  constexpr std::size_t kNotGiven = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> cellOf(schema->columns.size(), kNotGiven);
+  for (std::size_t i = 0; i < given.size(); ++i) cellOf[given[i]] = i;
   std::vector<automation::Variant> defaults;
   for (const ColumnSchema& column : schema->columns) defaults.push_back(defaultValueOf(column));
   try {
     sql.execute("SAVEPOINT zen_insert_rows");
     SqliteStatement insert =
         sql.prepare("INSERT INTO " + quoteIdentifier(schema->sqlName) + "(" + names + ") VALUES(" + placeholders + ")");
-    std::string failedColumn;
     try {
       for (const std::vector<CellValue>& row : rows) {
         if (row.size() != given.size()) refuseDefinition("Every row needs one value per named field.");
-        std::vector<automation::Variant> values = defaults;
-        for (std::size_t i = 0; i < given.size(); ++i) {
-          const ColumnSchema& column = schema->columns[given[i]];
-          values[given[i]] = row[i] ? toStoredValue(automation::Variant(*row[i]), column) : automation::Variant::null();
-        }
         insert.reset();
         for (std::size_t i = 0; i < written.size(); ++i) {
           const ColumnSchema& column = schema->columns[written[i]];
-          checkStoredValue(values[written[i]], column);
-          bindStoredValue(insert, static_cast<int>(i + 1), values[written[i]], column);
+          const int parameter = static_cast<int>(i + 1);
+          if (cellOf[written[i]] == kNotGiven) {
+            checkStoredValue(defaults[written[i]], column);
+            bindStoredValue(insert, parameter, defaults[written[i]], column);
+            continue;
+          }
+          const CellValue& cell = row[cellOf[written[i]]];
+          if (cell && column.isText()) {
+            // Text is stored as given: checked and bound without a copy
+            // (the row outlives the statement's step).
+            const int limit = column.textLimit();
+            if (limit > 0 && characterCount(*cell) > static_cast<std::size_t>(limit)) raise(error::textTooLong, column.name);
+            if (sqlite3_bind_text64(insert.handle(), parameter, cell->data(), cell->size(), SQLITE_STATIC,
+                                    SQLITE_UTF8) != SQLITE_OK)
+              raise(error::unexpected, sqlite3_errmsg(sql.handle()));
+            continue;
+          }
+          const automation::Variant value =
+              cell ? toStoredValue(automation::Variant(*cell), column) : automation::Variant::null();
+          checkStoredValue(value, column);
+          bindStoredValue(insert, parameter, value, column);
         }
         insert.step();
       }
@@ -281,6 +305,11 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
 
 void DatabaseBuilder::commit() {
   SqliteConnection& sql = impl_->connection();
+  try {
+    for (const std::string& index : impl_->deferredIndexes) sql.execute(index);
+  } catch (const SqliteError& failure) {
+    raise(error::unexpected, failure.what());
+  }
   try {
     sql.execute("COMMIT");
     sql.execute("PRAGMA journal_mode=WAL");

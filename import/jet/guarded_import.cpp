@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "import/jet/jet_header.h"
 #include "import/jet/jet_importer.h"
 #include "import/jet/jet_reader.h"
 
@@ -182,6 +183,7 @@ std::optional<std::string> refusalOfSource(const std::string& path) {
     return "it is an Access 2007 or later (.accdb) database; save it as an Access 2000-2003 .mdb file first";
   const std::int64_t page = version == 0 ? 2048 : 4096;
   if (status.st_size % page != 0 || status.st_size < 3 * page) return "the file is truncated (not whole pages)";
+  if (version == 1 && jet4HasPassword(header)) return kPasswordRefusal;
   return std::nullopt;
 }
 

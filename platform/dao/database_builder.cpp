@@ -258,7 +258,8 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
     try {
       for (const std::vector<CellValue>& row : rows) {
         if (row.size() != given.size()) refuseDefinition("Every row needs one value per named field.");
-        insert.reset();
+        // Every parameter is bound again below: no need to clear them.
+        sqlite3_reset(insert.handle());
         for (std::size_t i = 0; i < written.size(); ++i) {
           const ColumnSchema& column = schema->columns[written[i]];
           const int parameter = static_cast<int>(i + 1);
@@ -272,7 +273,10 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
             // Text is stored as given: checked and bound without a copy
             // (the row outlives the statement's step).
             const int limit = column.textLimit();
-            if (limit > 0 && characterCount(*cell) > static_cast<std::size_t>(limit)) raise(error::textTooLong, column.name);
+            // (No more bytes than the limit cannot be more characters.)
+            if (limit > 0 && cell->size() > static_cast<std::size_t>(limit) &&
+                characterCount(*cell) > static_cast<std::size_t>(limit))
+              raise(error::textTooLong, column.name);
             if (sqlite3_bind_text64(insert.handle(), parameter, cell->data(), cell->size(), SQLITE_STATIC,
                                     SQLITE_UTF8) != SQLITE_OK)
               raise(error::unexpected, sqlite3_errmsg(sql.handle()));

@@ -115,14 +115,16 @@ DatabaseBuilder DatabaseBuilder::createNew(const std::string& path) {
     impl->sql = SqliteConnection(impl->buildPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX |
                                                       SQLITE_OPEN_EXCLUSIVE);
     SqliteConnection& sql = impl->sql;
-    sql.execute("PRAGMA application_id=" + std::to_string(kApplicationId));
-    sql.execute("PRAGMA user_version=" + std::to_string(kFormatRevision));
     // Built with the rollback journal in memory: every page is written once
     // (in WAL mode a large build is written twice, to the log and back). The
-    // file is switched to WAL when the build is committed.
+    // file is switched to WAL when the build is committed, and synced then.
+    // (Set before anything is written, so no step of the build waits for
+    // the disk.)
     sql.execute("PRAGMA journal_mode=MEMORY");
     sql.execute("PRAGMA synchronous=OFF");
     sql.execute("BEGIN IMMEDIATE");
+    sql.execute("PRAGMA application_id=" + std::to_string(kApplicationId));
+    sql.execute("PRAGMA user_version=" + std::to_string(kFormatRevision));
     sql.execute(
         "CREATE TABLE zen_info(key TEXT PRIMARY KEY, value TEXT NOT NULL);"
         "CREATE TABLE zen_tables(name TEXT NOT NULL UNIQUE COLLATE NOCASE, row_key TEXT NOT NULL, "

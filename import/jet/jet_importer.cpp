@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "import/jet/batch_writer.h"
 #include "import/jet/jet_reader.h"
 #include "import/jet/text_decoder.h"
 #include "platform/dao/column_value.h"
@@ -227,14 +228,19 @@ class Importer {
     TableTransfer transfer{source.name, plan.definition.name, 0, 0, plan.program != nullptr};
     std::vector<std::string> names;
     for (const ColumnPlan& column : plan.columns) names.push_back(column.destination);
-    std::vector<std::vector<dao::CellValue>> batch;
+    RowBatch batch;
     batch.reserve(kRowsPerBatch);
     std::vector<TextFinding> findings;
+    // Until finish() the builder belongs to the writer's thread.
+    BatchWriter writer([&](const RowBatch& rows) {
+      builder.insertRowsKeepingKeys(plan.definition.name, names, rows);
+      transfer.rowsWritten += rows.size();
+    });
     const auto flush = [&] {
       if (batch.empty()) return;
-      builder.insertRowsKeepingKeys(plan.definition.name, names, batch);
-      transfer.rowsWritten += batch.size();
-      batch.clear();
+      writer.submit(std::move(batch));
+      batch = RowBatch();
+      batch.reserve(kRowsPerBatch);
     };
     reader_.readRows(plan.source, [&](const std::vector<JetCell>& cells) {
       ++transfer.rowsRead;
@@ -262,6 +268,7 @@ class Importer {
       return true;
     });
     flush();
+    writer.finish();
     if (options_.progress) options_.progress(transfer.destination, transfer.rowsRead);
     report_.tables.push_back(transfer);
   }

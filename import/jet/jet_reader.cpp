@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
+#include "import/jet/jet_header.h"
 #include "platform/big5/big5.h"
 
 namespace jetimport {
@@ -59,6 +61,16 @@ std::string undoLatin1(const char* utf8, std::size_t length) {
   return bytes;
 }
 
+// The file's first page as stored (libmdb keeps only part of what the
+// password check needs).
+std::string firstPage(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string page(4096, '\0');
+  in.read(page.data(), static_cast<std::streamsize>(page.size()));
+  page.resize(static_cast<std::size_t>(in.gcount()));
+  return page;
+}
+
 struct GFreeString {
   void operator()(char* text) const noexcept { g_free(text); }
 };
@@ -88,7 +100,9 @@ JetReader::JetReader(const std::string& path) : handle_(std::make_unique<Handle>
   if (mdb->f->db_key != 0) throw JetReadError("it is encrypted; decrypt it in Access first");
   if (mdb->f->jet_version == MDB_VER_JET3) {
     for (char c : mdb->f->db_passwd)
-      if (c != 0) throw JetReadError("it is protected by a password; remove the password in Access first");
+      if (c != 0) throw JetReadError(kPasswordRefusal);
+  } else if (jet4HasPassword(firstPage(path))) {
+    throw JetReadError(kPasswordRefusal);
   }
   mdb_set_bind_size(mdb, kInitialBindSize);
   mdb_set_date_fmt(mdb, "%Y-%m-%d %H:%M:%S");

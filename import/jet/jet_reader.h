@@ -27,6 +27,8 @@ class JetReadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+inline constexpr const char* kPasswordRefusal = "it is protected by a password; remove the password in Access first";
+
 enum class JetColumnType { Boolean, Byte, Integer, Long, Currency, Single, Double, Date, Binary, Text, OleObject, Memo,
                            Guid, Numeric, Other };
 

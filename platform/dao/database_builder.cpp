@@ -82,6 +82,11 @@ struct DatabaseBuilder::Impl {
   std::string finalPath;
   std::string buildPath;
   SqliteConnection sql;
+  // Plain (not unique) indexes are made at commit, once the rows are in:
+  // sorting every key once is much cheaper than keeping the index in order
+  // through each insert. Unique indexes are made at once, since they refuse
+  // duplicates as the rows arrive.
+  std::vector<std::string> deferredIndexes;
   bool finished = false;
 
   ~Impl() {
@@ -112,14 +117,16 @@ DatabaseBuilder DatabaseBuilder::createNew(const std::string& path) {
     impl->sql = SqliteConnection(impl->buildPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX |
                                                       SQLITE_OPEN_EXCLUSIVE);
     SqliteConnection& sql = impl->sql;
-    sql.execute("PRAGMA application_id=" + std::to_string(kApplicationId));
-    sql.execute("PRAGMA user_version=" + std::to_string(kFormatRevision));
     // Built with the rollback journal in memory: every page is written once
     // (in WAL mode a large build is written twice, to the log and back). The
-    // file is switched to WAL when the build is committed.
+    // file is switched to WAL when the build is committed, and synced then.
+    // (Set before anything is written, so no step of the build waits for
+    // the disk.)
     sql.execute("PRAGMA journal_mode=MEMORY");
     sql.execute("PRAGMA synchronous=OFF");
     sql.execute("BEGIN IMMEDIATE");
+    sql.execute("PRAGMA application_id=" + std::to_string(kApplicationId));
+    sql.execute("PRAGMA user_version=" + std::to_string(kFormatRevision));
     sql.execute(
         "CREATE TABLE zen_info(key TEXT PRIMARY KEY, value TEXT NOT NULL);"
         "CREATE TABLE zen_tables(name TEXT NOT NULL UNIQUE COLLATE NOCASE, row_key TEXT NOT NULL, "
@@ -196,7 +203,8 @@ void DatabaseBuilder::createTable(const TableDefinition& table) {
                     indexed + ")");
       }
       if (column.indexed && !column.unique && !column.autoIncrement) {
-        sql.execute("CREATE INDEX " + quoteIdentifier("zen_ix_" + suffix) + " ON " + quotedTable + "(" + indexed + ")");
+        impl_->deferredIndexes.push_back("CREATE INDEX " + quoteIdentifier("zen_ix_" + suffix) + " ON " + quotedTable +
+                                         "(" + indexed + ")");
       }
     }
   } catch (const SqliteError& failure) {
@@ -240,26 +248,48 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
   names.resize(names.size() - 2);
   placeholders.resize(placeholders.size() - 2);
 
+  // Where each written column's value comes from: a cell of the row, or the
+  // column's default (the same for every row, so converted once).
+  constexpr std::size_t kNotGiven = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> cellOf(schema->columns.size(), kNotGiven);
+  for (std::size_t i = 0; i < given.size(); ++i) cellOf[given[i]] = i;
   std::vector<automation::Variant> defaults;
   for (const ColumnSchema& column : schema->columns) defaults.push_back(defaultValueOf(column));
   try {
     sql.execute("SAVEPOINT zen_insert_rows");
     SqliteStatement insert =
         sql.prepare("INSERT INTO " + quoteIdentifier(schema->sqlName) + "(" + names + ") VALUES(" + placeholders + ")");
-    std::string failedColumn;
     try {
       for (const std::vector<CellValue>& row : rows) {
         if (row.size() != given.size()) refuseDefinition("Every row needs one value per named field.");
-        std::vector<automation::Variant> values = defaults;
-        for (std::size_t i = 0; i < given.size(); ++i) {
-          const ColumnSchema& column = schema->columns[given[i]];
-          values[given[i]] = row[i] ? toStoredValue(automation::Variant(*row[i]), column) : automation::Variant::null();
-        }
-        insert.reset();
+        // Every parameter is bound again below: no need to clear them.
+        sqlite3_reset(insert.handle());
         for (std::size_t i = 0; i < written.size(); ++i) {
           const ColumnSchema& column = schema->columns[written[i]];
-          checkStoredValue(values[written[i]], column);
-          bindStoredValue(insert, static_cast<int>(i + 1), values[written[i]], column);
+          const int parameter = static_cast<int>(i + 1);
+          if (cellOf[written[i]] == kNotGiven) {
+            checkStoredValue(defaults[written[i]], column);
+            bindStoredValue(insert, parameter, defaults[written[i]], column);
+            continue;
+          }
+          const CellValue& cell = row[cellOf[written[i]]];
+          if (cell && column.isText()) {
+            // Text is stored as given: checked and bound without a copy
+            // (the row outlives the statement's step).
+            const int limit = column.textLimit();
+            // (No more bytes than the limit cannot be more characters.)
+            if (limit > 0 && cell->size() > static_cast<std::size_t>(limit) &&
+                characterCount(*cell) > static_cast<std::size_t>(limit))
+              raise(error::textTooLong, column.name);
+            if (sqlite3_bind_text64(insert.handle(), parameter, cell->data(), cell->size(), SQLITE_STATIC,
+                                    SQLITE_UTF8) != SQLITE_OK)
+              raise(error::unexpected, sqlite3_errmsg(sql.handle()));
+            continue;
+          }
+          const automation::Variant value =
+              cell ? toStoredValue(automation::Variant(*cell), column) : automation::Variant::null();
+          checkStoredValue(value, column);
+          bindStoredValue(insert, parameter, value, column);
         }
         insert.step();
       }
@@ -283,6 +313,11 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
 
 void DatabaseBuilder::commit() {
   SqliteConnection& sql = impl_->connection();
+  try {
+    for (const std::string& index : impl_->deferredIndexes) sql.execute(index);
+  } catch (const SqliteError& failure) {
+    raise(error::unexpected, failure.what());
+  }
   try {
     sql.execute("COMMIT");
     sql.execute("PRAGMA journal_mode=WAL");

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "import/jet/jet_reader.h"
 #include "tests/import/import_test_support.h"
 #include "tests/import/jet_test_files.h"
 
@@ -76,6 +77,39 @@ TEST_F(BadFile, EncryptedAndPasswordProtectedFilesAreRefused) {
   std::string password = goodJet3();
   password[0x42] = static_cast<char>(password[0x42] ^ 0x31);
   EXPECT_NE(refused(password).find("it is protected by a password"), std::string::npos);
+}
+
+TEST_F(BadFile, Jet4PasswordIsToldApartFromTheMaskOfTheCreationDate) {
+  for (const char* sample : {"testUnicodeCompV2003.mdb", "test2V2003.mdb"}) {
+    SCOPED_TRACE(sample);
+    const std::string jet4 = jettest::readBytes(jettest::sampleFolder() + "/" + sample);
+    // One character, a full 20 and characters beyond Latin-1: each refused
+    // before the reader starts, and by the reader itself.
+    for (const std::u16string& password : {std::u16string(u"a"), std::u16string(u"abcdefghijklmnopqrst"),
+                                           std::u16string(u"\u5BC6\u78BC\uE000")}) {
+      const std::string locked = jettest::withJet4Password(jet4, password);
+      EXPECT_NE(refused(locked).find(": it is protected by a password; remove the password in Access first\n"),
+                std::string::npos);
+      const std::string path = folder_.path("locked.mdb");
+      jettest::writeBytes(path, locked);
+      try {
+        jetimport::JetReader reader(path);
+        ADD_FAILURE() << "the reader opened a file with a password";
+      } catch (const jetimport::JetReadError& e) {
+        EXPECT_STREQ(e.what(), "it is protected by a password; remove the password in Access first");
+      }
+      std::filesystem::remove(path);
+    }
+    // Without a password: the samples as Access wrote them, and the field
+    // left zero as other writers leave it.
+    for (const std::string& open : {jet4, jettest::withJet4Password(jet4, u"", false)}) {
+      const std::string path = folder_.path("open.mdb");
+      jettest::writeBytes(path, open);
+      EXPECT_EQ(jetimport::refusalOfSource(path), std::nullopt);
+      EXPECT_NO_THROW(jetimport::JetReader reader(path));
+      std::filesystem::remove(path);
+    }
+  }
 }
 
 TEST_F(BadFile, MutatedCatalogueGivesAnErrorOrAWholeImportNeverAHangOrDebris) {

@@ -441,4 +441,21 @@ void renameJetTable(const std::string& source, const std::string& output, const 
   renameInCatalogue(mdb, oldName, newName);
 }
 
+std::string withJet4Password(std::string jet4, const std::u16string& password, bool masked) {
+  constexpr std::size_t kJet4HeaderLength = 128, kPassword = 0x42, kPasswordBytes = 40, kCreated = 0x72;
+  if (jet4.size() < 4096 || jet4[0x14] != 1) throw std::runtime_error("not a Jet 4 file");
+  if (password.size() > kPasswordBytes / 2) throw std::runtime_error("a Jet 4 password has at most 20 characters");
+  rc4(jet4, kHeaderStart, kJet4HeaderLength);
+  double created = 0;
+  std::memcpy(&created, jet4.data() + kCreated, sizeof created);
+  const std::uint32_t days = masked ? static_cast<std::uint32_t>(static_cast<std::int32_t>(created)) : 0;
+  for (std::size_t i = 0; i < kPasswordBytes / 2; ++i) {
+    const char16_t c = i < password.size() ? password[i] : u'\0';
+    put16(jet4, kPassword + 2 * i, c);
+  }
+  for (std::size_t i = 0; i < kPasswordBytes; i += 4) put32(jet4, kPassword + i, get32(jet4, kPassword + i) ^ days);
+  rc4(jet4, kHeaderStart, kJet4HeaderLength);
+  return jet4;
+}
+
 }  // namespace jettest

@@ -18,6 +18,14 @@
 //    own rows are deleted ones and do not show.
 //  - Jet 4 (renameJetTable): a sample's table renamed in the catalogue
 //    (the text there is UCS-2), columns and rows left as Access wrote them.
+//  - Jet 4 with a database password (withJet4Password): no Access is at
+//    hand to set one, so the password field of a sample's header is written
+//    as Access keeps it. The header page's bytes from 0x18 (128 in Jet 4)
+//    are RC4-encoded with the key Jet uses for its header; in them the 40
+//    bytes at 0x42 are the password, up to 20 UCS-2 characters padded with
+//    zeros, every 4 bytes XORed with the whole days of the creation date
+//    (the 8-byte date at 0x72) as a 32-bit little-endian number. The
+//    samples, which have no password, hold exactly that mask there.
 #include <functional>
 #include <optional>
 #include <string>
@@ -65,5 +73,10 @@ Jet3Row benchmarkRow(std::size_t index);
 // Copies `source` to `output` and renames a table in its catalogue.
 void renameJetTable(const std::string& source, const std::string& output, const std::string& oldName,
                     const std::string& newName);
+
+// The bytes of a Jet 4 file (`jet4`) with `password` in its header's
+// password field, masked as Access masks it, or unmasked when `masked` is
+// false (an empty password then leaves zeros, as other writers do).
+std::string withJet4Password(std::string jet4, const std::u16string& password, bool masked = true);
 
 }  // namespace jettest

@@ -119,6 +119,9 @@ TEST(Builder, RowsAreCheckedLikeAnUpdateAndAFailingCallInsertsNone) {
                      "Field 'ID' cannot be updated.");
   expectBuilderError([&] { builder.insertRows("People", {"Name"}, {{"ok"}, {std::string(11, 'x')}}); }, 3163,
                      "The field 'Name' is too small to accept the amount of data you attempted to add.");
+  // The size counts characters: ten three-byte characters fit, eleven do not.
+  expectBuilderError([&] { builder.insertRows("People", {"Name"}, {{"\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57"}}); },
+                     3163, "The field 'Name' is too small to accept the amount of data you attempted to add.");
   expectBuilderError([&] { builder.insertRows("People", {"Name", "Age"}, {{"ok", "1"}, {std::nullopt, "2"}}); }, 3314,
                      "The field 'Name' cannot contain a Null value because it requires a value.");
   expectBuilderError([&] { builder.insertRows("People", {"Name", "Code"}, {{"ok", "c2"}, {"dup", "C1"}}); }, 3022,
@@ -129,17 +132,47 @@ TEST(Builder, RowsAreCheckedLikeAnUpdateAndAFailingCallInsertsNone) {
   expectBuilderError([&] { builder.insertRows("Nobody", {"Name"}, {{"x"}}); }, 3078,
                      "Cannot find table or query 'Nobody'.");
   builder.insertRows("People", {"Name", "Age"}, {{"Bob", "41"}});
+  builder.insertRows("People", {"Name"}, {{"\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57\u5B57"}});
   builder.commit();
   expectBuilderError([&] { builder.commit(); }, 3420, "Object invalid or no longer set.");
 
   EngineSession session(path);
   ObjectRef recordset = session.openTable();
-  EXPECT_EQ(recordset->get("RecordCount").asInt32(), 2);
+  EXPECT_EQ(recordset->get("RecordCount").asInt32(), 3);
   EXPECT_EQ(fieldValue(recordset, "Age"), Variant(0));  // the default of a field not given
   recordset->call("MoveNext");
   EXPECT_EQ(fieldValue(recordset, "ID"), Variant(2));  // rows are numbered in the order given
   EXPECT_EQ(fieldValue(recordset, "Name").asText(), "Bob");
   EXPECT_EQ(fieldValue(recordset, "Age"), Variant(41));
+}
+
+TEST(Builder, APlainIndexIsInTheFinishedFileAndHoldsEveryRow) {
+  // The index of a field that allows duplicates is made when the build is
+  // committed; the finished file must hold it, whole.
+  TemporaryFolder folder;
+  const std::string path = folder.file("indexed.mdb");
+  {
+    dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(path);
+    builder.createTable({"Words", {{.name = "Word", .type = dao::dbText, .size = 4, .indexed = true}}});
+    builder.insertRows("Words", {"Word"}, {{"b"}, {"A"}, {"b"}, {std::nullopt}});
+    builder.commit();
+  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  const auto single = [&](const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &statement, nullptr), SQLITE_OK) << sql;
+    std::string value;
+    if (sqlite3_step(statement) == SQLITE_ROW) value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    return value;
+  };
+  EXPECT_EQ(single("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND tbl_name = 'Words'"), "1");
+  EXPECT_EQ(single("PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(single("SELECT count(*) FROM Words INDEXED BY zen_ix_Words_0 WHERE Word = 'a' COLLATE NOCASE OR "
+                   "Word = 'B' COLLATE NOCASE"),
+            "3");
+  sqlite3_close(db);
 }
 
 TEST(Builder, ATableWithoutAnAutoIncrementFieldKeepsItsRowsInOrder) {

@@ -14,10 +14,9 @@ using detail::CodeTable;
 // (bytes that are no character, a lead byte cut off at the end) goes to
 // iconv, one character at a time, so the result and the offset of a failure
 // are iconv's. On failure failedAt is the offset in the whole input.
-bool big5ToUtf8(std::string_view big5, std::string& out, std::size_t& failedAt) {
+bool big5ToUtf8ByTable(const CodeTable& table, std::string_view big5, std::string& out, std::size_t& failedAt) {
   out.clear();
   out.reserve(big5.size() * 3 / 2 + 1);
-  const CodeTable& table = CodeTable::instance();
   std::string piece;
   std::size_t i = 0;
   while (i < big5.size()) {
@@ -56,12 +55,11 @@ std::size_t sequenceLength(unsigned char lead) noexcept {
   return 1;
 }
 
-// UTF-8 → Big5, as big5ToUtf8 the other way: characters the table does not
+// UTF-8 → Big5, as big5ToUtf8ByTable the other way: characters the table does not
 // know, and malformed UTF-8, go to iconv one at a time.
-bool utf8ToBig5(std::string_view utf8, std::string& out, std::size_t& failedAt) {
+bool utf8ToBig5ByTable(const CodeTable& table, std::string_view utf8, std::string& out, std::size_t& failedAt) {
   out.clear();
   out.reserve(utf8.size());
-  const CodeTable& table = CodeTable::instance();
   std::string piece;
   std::size_t i = 0;
   while (i < utf8.size()) {
@@ -93,6 +91,74 @@ bool utf8ToBig5(std::string_view utf8, std::string& out, std::size_t& failedAt) 
   return true;
 }
 
+// Big5 → UTF-8 without the table: the user-defined codes by hand, the runs
+// between them through iconv. On failure failedAt is the offset in the whole input.
+bool big5ToUtf8ByIconv(std::string_view big5, std::string& out, std::size_t& failedAt) {
+  out.clear();
+  std::string piece;
+  std::size_t runStart = 0;
+  std::size_t i = 0;
+  const auto flushRun = [&](std::size_t end) {
+    if (end == runStart) return true;
+    std::size_t failedInRun = 0;
+    if (!detail::toUtf8Converter().convert(big5.substr(runStart, end - runStart), piece, failedInRun)) {
+      failedAt = runStart + failedInRun;
+      return false;
+    }
+    out += piece;
+    return true;
+  };
+  while (i < big5.size()) {
+    const auto lead = static_cast<unsigned char>(big5[i]);
+    if (!isLeadByte(lead) || i + 1 >= big5.size()) {
+      ++i;
+      continue;
+    }
+    const char32_t eudc = detail::eudcCodePoint(lead, static_cast<unsigned char>(big5[i + 1]));
+    if (eudc != 0) {
+      if (!flushRun(i)) return false;
+      detail::appendUtf8(out, eudc);
+      runStart = i + 2;
+    }
+    i += 2;
+  }
+  return flushRun(big5.size());
+}
+
+// UTF-8 → Big5 with the user-defined ranges, as big5ToUtf8 the other way.
+bool utf8ToBig5ByIconv(std::string_view utf8, std::string& out, std::size_t& failedAt) {
+  out.clear();
+  std::string piece;
+  std::size_t runStart = 0;
+  const auto flushRun = [&](std::size_t end) {
+    if (end == runStart) return true;
+    std::size_t failedInRun = 0;
+    if (!detail::toBig5Converter().convert(utf8.substr(runStart, end - runStart), piece, failedInRun)) {
+      failedAt = runStart + failedInRun;
+      return false;
+    }
+    out += piece;
+    return true;
+  };
+  for (std::size_t i = 0; i + 2 < utf8.size(); ++i) {
+    // The Private Use Area E000..F8FF is EE 80 80 .. EF A3 BF.
+    const auto first = static_cast<unsigned char>(utf8[i]);
+    if (first != 0xEE && first != 0xEF) continue;
+    const auto second = static_cast<unsigned char>(utf8[i + 1]);
+    const auto third = static_cast<unsigned char>(utf8[i + 2]);
+    if ((second & 0xC0) != 0x80 || (third & 0xC0) != 0x80) continue;
+    const char32_t codePoint = (char32_t(first & 0x0F) << 12) | (char32_t(second & 0x3F) << 6) | (third & 0x3F);
+    const std::string code = detail::eudcBytes(codePoint);
+    if (code.empty()) continue;
+    if (!flushRun(i)) return false;
+    out += code;
+    runStart = i + 3;
+    i += 2;
+  }
+  return flushRun(utf8.size());
+
+}
+
 bool isAscii(std::string_view text) noexcept {
   for (unsigned char c : text)
     if (c >= 0x80) return false;
@@ -104,6 +170,27 @@ std::string describeUtf8At(std::string_view utf8, std::size_t offset) {
   std::size_t end = offset + 1;
   while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
   return std::string(utf8.substr(offset, end - offset));
+}
+
+}  // namespace
+
+bool detail::big5ToUtf8(const CodeTable* table, std::string_view big5, std::string& out, std::size_t& failedAt) {
+  return table != nullptr ? big5ToUtf8ByTable(*table, big5, out, failedAt) : big5ToUtf8ByIconv(big5, out, failedAt);
+}
+
+bool detail::utf8ToBig5(const CodeTable* table, std::string_view utf8, std::string& out, std::size_t& failedAt) {
+  return table != nullptr ? utf8ToBig5ByTable(*table, utf8, out, failedAt) : utf8ToBig5ByIconv(utf8, out, failedAt);
+}
+
+namespace {
+
+// The table once it has paid for itself.
+bool big5ToUtf8(std::string_view big5, std::string& out, std::size_t& failedAt) {
+  return detail::big5ToUtf8(CodeTable::whenWorthIt(big5.size()), big5, out, failedAt);
+}
+
+bool utf8ToBig5(std::string_view utf8, std::string& out, std::size_t& failedAt) {
+  return detail::utf8ToBig5(CodeTable::whenWorthIt(utf8.size()), utf8, out, failedAt);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/big5/code_table.h"
 
+#include <atomic>
 #include <cerrno>
 #include <iconv.h>
 
@@ -28,6 +29,7 @@ constexpr EudcRange kEudcRanges[] = {
     {0x81, 0x8D, 0x40, 0xEEB8},
     {0xC6, 0xC8, 0xA1, 0xF6B1},
 };
+constexpr char32_t kLastEudcCodePoint = 0xF848;
 constexpr int kTrailsPerLead = 157;  // 40..7E and A1..FE
 
 bool isTrailByte(unsigned char byte) noexcept {
@@ -111,6 +113,18 @@ char32_t eudcCodePoint(unsigned char lead, unsigned char trail) noexcept {
   return 0;
 }
 
+std::string eudcBytes(char32_t codePoint) {
+  if (codePoint < kEudcRanges[0].firstCodePoint || codePoint > kLastEudcCodePoint) return {};
+  const EudcRange* found = nullptr;
+  for (const EudcRange& range : kEudcRanges)
+    if (codePoint >= range.firstCodePoint && (!found || range.firstCodePoint > found->firstCodePoint)) found = &range;
+  const int offset = static_cast<int>(codePoint - found->firstCodePoint) + trailIndex(found->firstTrail);
+  std::string code;
+  code.push_back(static_cast<char>(found->firstLead + offset / kTrailsPerLead));
+  code.push_back(static_cast<char>(trailAt(offset % kTrailsPerLead)));
+  return code;
+}
+
 void appendUtf8(std::string& out, char32_t codePoint) {
   if (codePoint < 0x80) {
     out.push_back(static_cast<char>(codePoint));
@@ -157,6 +171,25 @@ char32_t decodeUtf8(std::string_view text, std::size_t at, std::size_t& length) 
 
 const CodeTable& CodeTable::instance() {
   static const CodeTable table;
+  return table;
+}
+
+namespace {
+// Work without the table, in bytes of text: an iconv call costs about as
+// much as converting two dozen bytes, and building the table about as much
+// as converting 100,000 bytes through iconv (a few thousand short texts).
+constexpr std::size_t kCallCost = 24;
+constexpr std::size_t kWorkThatPaysForTheTable = 96 * 1024;
+std::atomic<std::size_t> workWithoutTable{0};
+std::atomic<const CodeTable*> builtTable{nullptr};
+}  // namespace
+
+const CodeTable* CodeTable::whenWorthIt(std::size_t textBytes) {
+  if (const CodeTable* table = builtTable.load(std::memory_order_acquire)) return table;
+  const std::size_t work = textBytes + kCallCost;
+  if (workWithoutTable.fetch_add(work, std::memory_order_relaxed) + work < kWorkThatPaysForTheTable) return nullptr;
+  const CodeTable* table = &instance();
+  builtTable.store(table, std::memory_order_release);
   return table;
 }
 

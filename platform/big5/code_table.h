@@ -48,10 +48,20 @@ Converter& toUtf8Converter();
 // the code is none.
 char32_t eudcCodePoint(unsigned char lead, unsigned char trail) noexcept;
 
+// The user-defined code of a Private Use Area code point, or an empty string
+// when the code point is none of them.
+std::string eudcBytes(char32_t codePoint);
+
 class CodeTable {
  public:
   // The table, built on the first call (thread-safe).
   static const CodeTable& instance();
+
+  // The table once it pays: building it costs about as much as a few
+  // thousand short texts converted through iconv, so a program that converts
+  // only a few texts (a start-up showing one record) never builds it. Counts
+  // the non-ASCII text about to be converted; nullptr until then.
+  static const CodeTable* whenWorthIt(std::size_t textBytes);
 
   // The code point of the two-byte code lead/trail; 0 when the table does
   // not know it.
@@ -81,5 +91,11 @@ void appendUtf8(std::string& out, char32_t codePoint);
 // length in length; 0 for a sequence that is malformed, overlong, a
 // surrogate or cut short.
 char32_t decodeUtf8(std::string_view text, std::size_t at, std::size_t& length) noexcept;
+
+// The conversions of big5.h, with the table or, when table is nullptr,
+// through iconv alone (user-defined codes aside). Both give the same text
+// and fail at the same offset: failedAt, the offset in the whole input.
+bool big5ToUtf8(const CodeTable* table, std::string_view big5, std::string& out, std::size_t& failedAt);
+bool utf8ToBig5(const CodeTable* table, std::string_view utf8, std::string& out, std::size_t& failedAt);
 
 }  // namespace big5::detail

@@ -1,8 +1,9 @@
-// The conversions read code page 950 from a table built once; iconv stays
-// the authority. These tests hold the conversions against iconv itself,
-// called here directly, over every byte pair and every code point of the
-// Basic Multilingual Plane. The user-defined ranges are the one place where
-// the program differs from iconv on purpose (see big5.h).
+// The conversions read code page 950 from a table built once it pays, and
+// through iconv before that; iconv stays the authority. These tests hold
+// both ways against iconv itself, called here directly, over every byte pair
+// and every code point of the Basic Multilingual Plane. The user-defined
+// ranges are the one place where the program differs from iconv on purpose
+// (see big5.h).
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -12,6 +13,7 @@
 #include <variant>
 
 #include "platform/big5/big5.h"
+#include "platform/big5/code_table.h"
 
 namespace {
 
@@ -43,21 +45,27 @@ class Iconv {
   iconv_t handle_;
 };
 
-Outcome decoded(std::string_view big5Text) {
-  try {
-    return big5::toUtf8(big5Text);
-  } catch (const big5::ConversionError& e) {
-    return e.offset();
+// Run once with the table and once through iconv alone.
+class Big5AgainstIconv : public ::testing::TestWithParam<bool> {
+ protected:
+  const big5::detail::CodeTable* table() const {
+    return GetParam() ? &big5::detail::CodeTable::instance() : nullptr;
   }
-}
 
-Outcome encoded(std::string_view utf8) {
-  try {
-    return big5::fromUtf8(utf8);
-  } catch (const big5::ConversionError& e) {
-    return e.offset();
+  Outcome decoded(std::string_view big5Text) const {
+    std::string out;
+    std::size_t failedAt = 0;
+    if (!big5::detail::big5ToUtf8(table(), big5Text, out, failedAt)) return failedAt;
+    return out;
   }
-}
+
+  Outcome encoded(std::string_view utf8) const {
+    std::string out;
+    std::size_t failedAt = 0;
+    if (!big5::detail::utf8ToBig5(table(), utf8, out, failedAt)) return failedAt;
+    return out;
+  }
+};
 
 std::string utf8Of(char32_t codePoint) {
   std::string s;
@@ -85,7 +93,7 @@ bool isPrivateUseOfUserDefined(char32_t codePoint) { return codePoint >= 0xE000 
 // Every byte pair, whatever it is (ASCII, a lead byte cut off, no character,
 // a character) converts as iconv converts it, byte for byte or to the same
 // failing offset; every character read comes back as iconv writes it.
-TEST(Big5AgainstIconv, EveryBytePairConvertsBothWaysAsIconvConvertsIt) {
+TEST_P(Big5AgainstIconv, EveryBytePairConvertsBothWaysAsIconvConvertsIt) {
   Iconv toUtf8("UTF-8", "CP950");
   Iconv toBig5("CP950", "UTF-8");
   int characters = 0;
@@ -110,7 +118,7 @@ TEST(Big5AgainstIconv, EveryBytePairConvertsBothWaysAsIconvConvertsIt) {
 // Every code point of the Basic Multilingual Plane outside the user-defined
 // part of the Private Use Area is written as iconv writes it or refused
 // where iconv refuses it, alone and inside a text.
-TEST(Big5AgainstIconv, EveryCodePointIsWrittenAsIconvWritesIt) {
+TEST_P(Big5AgainstIconv, EveryCodePointIsWrittenAsIconvWritesIt) {
   Iconv toBig5("CP950", "UTF-8");
   std::string differences;
   for (char32_t codePoint = 1; codePoint <= 0xFFFF; ++codePoint) {
@@ -125,7 +133,7 @@ TEST(Big5AgainstIconv, EveryCodePointIsWrittenAsIconvWritesIt) {
 
 // Malformed UTF-8 and bytes that are no Big5 fail where iconv fails, after
 // text the table converts.
-TEST(Big5AgainstIconv, DamageInsideTextFailsAtIconvsOffset) {
+TEST_P(Big5AgainstIconv, DamageInsideTextFailsAtIconvsOffset) {
   Iconv toUtf8("UTF-8", "CP950");
   Iconv toBig5("CP950", "UTF-8");
   const std::string big5Texts[] = {
@@ -144,6 +152,24 @@ TEST(Big5AgainstIconv, DamageInsideTextFailsAtIconvsOffset) {
       "\u4E00\u00E9",             // a character code page 950 lacks
   };
   for (const std::string& text : utf8Texts) EXPECT_EQ(encoded(text), toBig5(text)) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, Big5AgainstIconv, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "WithTheTable" : "ThroughIconvAlone";
+                         });
+
+// The public conversions agree with both ways once the table is in use: a
+// text converted before and after the table is built comes out the same.
+TEST(Big5Table, TextConvertsTheSameBeforeAndAfterTheTableIsBuilt) {
+  const std::string text = "\xA4\x40\xA4\x41 abc \xFA\x40\xC9\x4A\xA2\xCC";
+  const std::string utf8 = big5::toUtf8(text);
+  std::string viaTable;
+  std::size_t failedAt = 0;
+  ASSERT_TRUE(big5::detail::big5ToUtf8(&big5::detail::CodeTable::instance(), text, viaTable, failedAt));
+  EXPECT_EQ(viaTable, utf8);
+  EXPECT_EQ(utf8, "\u4E00\u4E59 abc \uE000\uFA0C\u5341");
+  EXPECT_EQ(big5::fromUtf8(utf8), "\xA4\x40\xA4\x41 abc \xFA\x40\xC9\x4A\xA4\x51");
 }
 
 }  // namespace

@@ -193,8 +193,11 @@ void TOrvDaoDatabase::Disconnect() {
 
 void TOrvDaoDatabase::EngineIdle() {
   if (!engine_) return;
-  engine_->call(member::kIdle, {idle::freeLocks});
-  engine_->call(member::kIdle, {idle::refreshCache});
+  // Runs before every record read: the arguments are made once.
+  static const automation::Arguments kFreeLocks{automation::Variant(idle::freeLocks)};
+  static const automation::Arguments kRefreshCache{automation::Variant(idle::refreshCache)};
+  engine_->call(member::kIdle, kFreeLocks);
+  engine_->call(member::kIdle, kRefreshCache);
 }
 
 void TOrvDaoDatabase::RefreshCollections() {

@@ -53,8 +53,10 @@ const MemberEntry* DispatchTable::find(std::string_view name) const noexcept {
   thread_local RecentLookup recent[16] = {};
   RecentLookup& slotForText =
       recent[(reinterpret_cast<std::uintptr_t>(name.data()) >> 2 ^ reinterpret_cast<std::uintptr_t>(this) >> 5) & 15];
+  // The text at that address may have changed since (a reused buffer), so it
+  // is compared again: exactly first, which is the common case and cheap.
   if (slotForText.table == this && slotForText.text == name.data() && slotForText.size == name.size() &&
-      equalsIgnoringAsciiCase(slotForText.entry->name, name)) {
+      (slotForText.entry->name == name || equalsIgnoringAsciiCase(slotForText.entry->name, name))) {
     return slotForText.entry;
   }
   const MemberEntry* entry = findByHash(name);
@@ -66,7 +68,7 @@ const MemberEntry* DispatchTable::findByHash(std::string_view name) const noexce
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t slot = nameHash(name) & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
     const MemberEntry& entry = members_[slots_[slot] - 1];
-    if (equalsIgnoringAsciiCase(entry.name, name)) return &entry;
+    if (entry.name == name || equalsIgnoringAsciiCase(entry.name, name)) return &entry;
   }
   return nullptr;
 }

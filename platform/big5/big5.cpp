@@ -1,135 +1,99 @@
 #include "platform/big5/big5.h"
 
-#include <cerrno>
-#include <iconv.h>
-
+#include <algorithm>
 #include <string>
+
+#include "platform/big5/code_table.h"
 
 namespace big5 {
 namespace {
 
-// One iconv descriptor per direction and thread: opening one costs far more
-// than a short conversion, and descriptors must not be shared between
-// threads. No //TRANSLIT or //IGNORE: an unmappable character must fail,
-// never turn into "?" or vanish.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {
-    if (handle_ == reinterpret_cast<iconv_t>(-1))
-      throw ConversionError(std::string("The text conversion ") + from + " to " + to +
-                                " is not available on this system",
-                            0);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  ~Converter() { iconv_close(handle_); }
+using detail::CodeTable;
 
-  // Converts the whole input. On failure returns false and sets failedAt to
-  // the byte offset of the character that could not be converted.
-  bool convert(std::string_view input, std::string& output, std::size_t& failedAt) {
-    iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
-    output.clear();
-    output.resize(input.size() * 2 + 8);
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    char* out = output.data();
-    std::size_t outLeft = output.size();
-    while (inLeft > 0) {
-      if (iconv(handle_, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1)) break;
-      if (errno == E2BIG) {
-        const std::size_t used = output.size() - outLeft;
-        output.resize(output.size() * 2);
-        out = output.data() + used;
-        outLeft = output.size() - used;
+// Big5 → UTF-8, a table look-up per character. What the table does not know
+// (bytes that are no character, a lead byte cut off at the end) goes to
+// iconv, one character at a time, so the result and the offset of a failure
+// are iconv's. On failure failedAt is the offset in the whole input.
+bool big5ToUtf8ByTable(const CodeTable& table, std::string_view big5, std::string& out, std::size_t& failedAt) {
+  out.clear();
+  out.reserve(big5.size() * 3 / 2 + 1);
+  std::string piece;
+  std::size_t i = 0;
+  while (i < big5.size()) {
+    const auto lead = static_cast<unsigned char>(big5[i]);
+    if (lead < 0x80) {
+      out.push_back(static_cast<char>(lead));
+      ++i;
+      continue;
+    }
+    const bool pair = isLeadByte(lead) && i + 1 < big5.size();
+    if (pair) {
+      if (const char32_t codePoint = table.unicodeOf(lead, static_cast<unsigned char>(big5[i + 1]))) {
+        detail::appendUtf8(out, codePoint);
+        i += 2;
         continue;
       }
-      failedAt = input.size() - inLeft;  // EILSEQ or EINVAL (truncated sequence)
+    }
+    const std::size_t width = pair ? 2 : 1;
+    std::size_t failedInPiece = 0;
+    if (!detail::toUtf8Converter().convert(big5.substr(i, width), piece, failedInPiece)) {
+      failedAt = i + failedInPiece;
       return false;
     }
-    output.resize(output.size() - outLeft);
-    return true;
+    out += piece;
+    i += width;
   }
-
- private:
-  iconv_t handle_;
-};
-
-Converter& toBig5Converter() {
-  thread_local Converter converter("CP950", "UTF-8");
-  return converter;
+  return true;
 }
 
-Converter& toUtf8Converter() {
-  thread_local Converter converter("UTF-8", "CP950");
-  return converter;
+// Length of the UTF-8 sequence that starts with `lead`, 1 for a byte that
+// cannot start one: how much of the text one iconv call is given.
+std::size_t sequenceLength(unsigned char lead) noexcept {
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 1;
 }
 
-// User-defined characters (EUDC). Windows' code page 950 gives four Big5
-// ranges to characters a user draws with the EUDC editor and maps them, in
-// this order, onto the Private Use Area from U+E000 on. The system iconv
-// knows only the last range, so all four are mapped here, both ways, and a
-// rare character typed that way keeps its code through every conversion.
-struct EudcRange {
-  unsigned char firstLead;
-  unsigned char lastLead;
-  unsigned char firstTrail;  // of the first lead only: C6 begins at C6A1
-  char32_t firstCodePoint;
-};
-constexpr EudcRange kEudcRanges[] = {
-    {0xFA, 0xFE, 0x40, 0xE000},
-    {0x8E, 0xA0, 0x40, 0xE311},
-    {0x81, 0x8D, 0x40, 0xEEB8},
-    {0xC6, 0xC8, 0xA1, 0xF6B1},
-};
-constexpr char32_t kLastEudcCodePoint = 0xF848;
-constexpr int kTrailsPerLead = 157;  // 40..7E and A1..FE
-
-bool isTrailByte(unsigned char byte) noexcept {
-  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0xA1 && byte <= 0xFE);
-}
-
-int trailIndex(unsigned char trail) noexcept { return trail <= 0x7E ? trail - 0x40 : trail - 0xA1 + 63; }
-
-unsigned char trailAt(int index) noexcept {
-  return static_cast<unsigned char>(index < 63 ? 0x40 + index : 0xA1 + index - 63);
-}
-
-// The code point of a user-defined Big5 code, or 0 when the code is none.
-char32_t eudcCodePoint(unsigned char lead, unsigned char trail) noexcept {
-  if (!isTrailByte(trail)) return 0;
-  for (const EudcRange& range : kEudcRanges) {
-    if (lead < range.firstLead || lead > range.lastLead) continue;
-    const int skipped = trailIndex(range.firstTrail);
-    const int index = trailIndex(trail);
-    if (lead == range.firstLead && index < skipped) return 0;
-    return range.firstCodePoint + static_cast<char32_t>((lead - range.firstLead) * kTrailsPerLead + index - skipped);
+// UTF-8 → Big5, as big5ToUtf8ByTable the other way: characters the table does not
+// know, and malformed UTF-8, go to iconv one at a time.
+bool utf8ToBig5ByTable(const CodeTable& table, std::string_view utf8, std::string& out, std::size_t& failedAt) {
+  out.clear();
+  out.reserve(utf8.size());
+  std::string piece;
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto first = static_cast<unsigned char>(utf8[i]);
+    if (first < 0x80) {
+      out.push_back(static_cast<char>(first));
+      ++i;
+      continue;
+    }
+    std::size_t length = 0;
+    if (const char32_t codePoint = detail::decodeUtf8(utf8, i, length)) {
+      if (const std::uint16_t code = table.codeOf(codePoint)) {
+        out.push_back(static_cast<char>(code >> 8));
+        out.push_back(static_cast<char>(code & 0xFF));
+        i += length;
+        continue;
+      }
+    } else {
+      length = std::min(sequenceLength(first), utf8.size() - i);
+    }
+    std::size_t failedInPiece = 0;
+    if (!detail::toBig5Converter().convert(utf8.substr(i, length), piece, failedInPiece)) {
+      failedAt = i + failedInPiece;
+      return false;
+    }
+    out += piece;
+    i += length;
   }
-  return 0;
+  return true;
 }
 
-// The Big5 code of a Private Use Area code point, or an empty string.
-std::string eudcBytes(char32_t codePoint) {
-  if (codePoint < kEudcRanges[0].firstCodePoint || codePoint > kLastEudcCodePoint) return {};
-  const EudcRange* found = nullptr;
-  for (const EudcRange& range : kEudcRanges)
-    if (codePoint >= range.firstCodePoint && (!found || range.firstCodePoint > found->firstCodePoint)) found = &range;
-  const int offset = static_cast<int>(codePoint - found->firstCodePoint) + trailIndex(found->firstTrail);
-  std::string code;
-  code.push_back(static_cast<char>(found->firstLead + offset / kTrailsPerLead));
-  code.push_back(static_cast<char>(trailAt(offset % kTrailsPerLead)));
-  return code;
-}
-
-void appendUtf8(std::string& out, char32_t codePoint) {
-  // Only Private Use Area code points come here: always three bytes.
-  out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-  out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-  out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-}
-
-// Big5 → UTF-8 with the user-defined ranges: the runs between them go
-// through iconv. On failure failedAt is the offset in the whole input.
-bool big5ToUtf8(std::string_view big5, std::string& out, std::size_t& failedAt) {
+// Big5 → UTF-8 without the table: the user-defined codes by hand, the runs
+// between them through iconv. On failure failedAt is the offset in the whole input.
+bool big5ToUtf8ByIconv(std::string_view big5, std::string& out, std::size_t& failedAt) {
   out.clear();
   std::string piece;
   std::size_t runStart = 0;
@@ -137,7 +101,7 @@ bool big5ToUtf8(std::string_view big5, std::string& out, std::size_t& failedAt) 
   const auto flushRun = [&](std::size_t end) {
     if (end == runStart) return true;
     std::size_t failedInRun = 0;
-    if (!toUtf8Converter().convert(big5.substr(runStart, end - runStart), piece, failedInRun)) {
+    if (!detail::toUtf8Converter().convert(big5.substr(runStart, end - runStart), piece, failedInRun)) {
       failedAt = runStart + failedInRun;
       return false;
     }
@@ -150,10 +114,10 @@ bool big5ToUtf8(std::string_view big5, std::string& out, std::size_t& failedAt) 
       ++i;
       continue;
     }
-    const char32_t eudc = eudcCodePoint(lead, static_cast<unsigned char>(big5[i + 1]));
+    const char32_t eudc = detail::eudcCodePoint(lead, static_cast<unsigned char>(big5[i + 1]));
     if (eudc != 0) {
       if (!flushRun(i)) return false;
-      appendUtf8(out, eudc);
+      detail::appendUtf8(out, eudc);
       runStart = i + 2;
     }
     i += 2;
@@ -162,14 +126,14 @@ bool big5ToUtf8(std::string_view big5, std::string& out, std::size_t& failedAt) 
 }
 
 // UTF-8 → Big5 with the user-defined ranges, as big5ToUtf8 the other way.
-bool utf8ToBig5(std::string_view utf8, std::string& out, std::size_t& failedAt) {
+bool utf8ToBig5ByIconv(std::string_view utf8, std::string& out, std::size_t& failedAt) {
   out.clear();
   std::string piece;
   std::size_t runStart = 0;
   const auto flushRun = [&](std::size_t end) {
     if (end == runStart) return true;
     std::size_t failedInRun = 0;
-    if (!toBig5Converter().convert(utf8.substr(runStart, end - runStart), piece, failedInRun)) {
+    if (!detail::toBig5Converter().convert(utf8.substr(runStart, end - runStart), piece, failedInRun)) {
       failedAt = runStart + failedInRun;
       return false;
     }
@@ -184,7 +148,7 @@ bool utf8ToBig5(std::string_view utf8, std::string& out, std::size_t& failedAt) 
     const auto third = static_cast<unsigned char>(utf8[i + 2]);
     if ((second & 0xC0) != 0x80 || (third & 0xC0) != 0x80) continue;
     const char32_t codePoint = (char32_t(first & 0x0F) << 12) | (char32_t(second & 0x3F) << 6) | (third & 0x3F);
-    const std::string code = eudcBytes(codePoint);
+    const std::string code = detail::eudcBytes(codePoint);
     if (code.empty()) continue;
     if (!flushRun(i)) return false;
     out += code;
@@ -192,6 +156,7 @@ bool utf8ToBig5(std::string_view utf8, std::string& out, std::size_t& failedAt) 
     i += 2;
   }
   return flushRun(utf8.size());
+
 }
 
 bool isAscii(std::string_view text) noexcept {
@@ -205,6 +170,27 @@ std::string describeUtf8At(std::string_view utf8, std::size_t offset) {
   std::size_t end = offset + 1;
   while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
   return std::string(utf8.substr(offset, end - offset));
+}
+
+}  // namespace
+
+bool detail::big5ToUtf8(const CodeTable* table, std::string_view big5, std::string& out, std::size_t& failedAt) {
+  return table != nullptr ? big5ToUtf8ByTable(*table, big5, out, failedAt) : big5ToUtf8ByIconv(big5, out, failedAt);
+}
+
+bool detail::utf8ToBig5(const CodeTable* table, std::string_view utf8, std::string& out, std::size_t& failedAt) {
+  return table != nullptr ? utf8ToBig5ByTable(*table, utf8, out, failedAt) : utf8ToBig5ByIconv(utf8, out, failedAt);
+}
+
+namespace {
+
+// The table once it has paid for itself.
+bool big5ToUtf8(std::string_view big5, std::string& out, std::size_t& failedAt) {
+  return detail::big5ToUtf8(CodeTable::whenWorthIt(big5.size()), big5, out, failedAt);
+}
+
+bool utf8ToBig5(std::string_view utf8, std::string& out, std::size_t& failedAt) {
+  return detail::utf8ToBig5(CodeTable::whenWorthIt(utf8.size()), utf8, out, failedAt);
 }
 
 }  // namespace
@@ -260,7 +246,9 @@ std::string toUtf8Lenient(std::string_view big5) {
   return out;
 }
 
-bool isUserDefined(unsigned char lead, unsigned char trail) noexcept { return eudcCodePoint(lead, trail) != 0; }
+bool isUserDefined(unsigned char lead, unsigned char trail) noexcept {
+  return detail::eudcCodePoint(lead, trail) != 0;
+}
 
 bool canEncode(std::string_view utf8) { return tryFromUtf8(utf8).has_value(); }
 

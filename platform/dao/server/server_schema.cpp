@@ -226,7 +226,7 @@ std::shared_ptr<const TableSchema> loadServerTableSchema(PostgresConnection& con
       "WHERE lower(t.name COLLATE \"C\") = lower($1 COLLATE \"C\") ORDER BY c.ordinal";
   postgres::PostgresResult rows;
   try {
-    rows = connection.queryPrepared("zen_load_table_schema", sql, {std::string(tableName)});
+    rows = connection.queryPreparedInOneTrip("zen_load_table_schema", sql, {std::string(tableName)});
   } catch (const PostgresError& failure) {
     raiseServerFailure(failure, connection.describe(), tableName);
   }

@@ -97,7 +97,7 @@ std::shared_ptr<const TableSchema> ServerStorage::loadTableSchema(std::string_vi
     if (!isOpen()) raise(dao::error::objectClosed);
     return metadata;
   }
-  return loadServerTableSchema(session_->connection(), tableName);
+  return loadServerTableSchema(session_->connection(1), tableName);
 }
 
 std::int64_t ServerStorage::rowCount(const TableSchema& table) {

@@ -17,7 +17,7 @@
 namespace jetimport {
 namespace {
 
-constexpr std::size_t kRowsPerBatch = 4096;
+constexpr std::size_t kRowsPerBatch = 512;  // small enough to stay in the caches (three exist at once)
 constexpr int kLargestTextSize = 255;
 
 struct ColumnPlan {

@@ -76,6 +76,55 @@ std::string rowKeyOf(const TableDefinition& table) {
   return std::string(kHiddenRowKeyColumn);
 }
 
+// How rows go into one table for one list of named fields.
+struct InsertPlan {
+  static constexpr std::size_t kNotGiven = static_cast<std::size_t>(-1);
+  std::string table;
+  std::vector<std::string> columns;
+  bool keepKeys = false;
+  std::shared_ptr<const TableSchema> schema;
+  std::vector<std::size_t> written;              // the fields the statement sets, in parameter order
+  std::vector<std::size_t> cellOf;               // per field: its cell in a row, or kNotGiven
+  std::vector<automation::Variant> defaults;     // per field: its default value
+  SqliteStatement statement;
+};
+
+std::unique_ptr<InsertPlan> planInsert(SqliteConnection& sql, const std::string& table,
+                                       const std::vector<std::string>& columns, bool keepKeys) {
+  auto plan = std::make_unique<InsertPlan>();
+  plan->table = table;
+  plan->columns = columns;
+  plan->keepKeys = keepKeys;
+  plan->schema = loadTableSchema(sql, table);
+  const TableSchema& schema = *plan->schema;
+  if (schema.alwaysReadOnly) raise(error::readOnlyObject);
+  plan->cellOf.assign(schema.columns.size(), InsertPlan::kNotGiven);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const auto index = schema.findColumn(columns[i]);
+    if (!index) raise(error::itemNotFound);
+    if (schema.columns[*index].autoIncrement && !keepKeys) raise(error::fieldNotUpdatable, schema.columns[*index].name);
+    plan->cellOf[*index] = i;
+  }
+  std::string names;
+  std::string placeholders;
+  for (std::size_t i = 0; i < schema.columns.size(); ++i) {
+    if (schema.columns[i].autoIncrement && !keepKeys) continue;
+    plan->written.push_back(i);
+    names += quoteIdentifier(schema.columns[i].name) + ", ";
+    placeholders += "?" + std::to_string(plan->written.size()) + ", ";
+  }
+  names.resize(names.size() - 2);
+  placeholders.resize(placeholders.size() - 2);
+  for (const ColumnSchema& column : schema.columns) plan->defaults.push_back(defaultValueOf(column));
+  try {
+    plan->statement =
+        sql.prepare("INSERT INTO " + quoteIdentifier(schema.sqlName) + "(" + names + ") VALUES(" + placeholders + ")");
+  } catch (const SqliteError& failure) {
+    raise(error::unexpected, failure.what());
+  }
+  return plan;
+}
+
 }  // namespace
 
 struct DatabaseBuilder::Impl {
@@ -87,9 +136,11 @@ struct DatabaseBuilder::Impl {
   // through each insert. Unique indexes are made at once, since they refuse
   // duplicates as the rows arrive.
   std::vector<std::string> deferredIndexes;
+  std::unique_ptr<InsertPlan> lastInsert;  // finalized before the connection closes
   bool finished = false;
 
   ~Impl() {
+    lastInsert.reset();
     if (!finished) {
       sql.close();
       removeDatabaseFiles(buildPath);
@@ -152,6 +203,7 @@ DatabaseBuilder DatabaseBuilder::createNew(const std::string& path) {
 
 void DatabaseBuilder::createTable(const TableDefinition& table) {
   SqliteConnection& sql = impl_->connection();
+  impl_->lastInsert.reset();
   try {
     validateTable(sql, table);
     const std::string rowKey = rowKeyOf(table);
@@ -225,59 +277,37 @@ void DatabaseBuilder::insertRowsKeepingKeys(const std::string& table, const std:
 void DatabaseBuilder::insert(const std::string& table, const std::vector<std::string>& columns,
                              const std::vector<std::vector<CellValue>>& rows, bool keepKeys) {
   SqliteConnection& sql = impl_->connection();
-  const std::shared_ptr<const TableSchema> schema = loadTableSchema(sql, table);
-  if (schema->alwaysReadOnly) raise(error::readOnlyObject);
-  std::vector<std::size_t> given;
-  for (const std::string& name : columns) {
-    const auto index = schema->findColumn(name);
-    if (!index) raise(error::itemNotFound);
-    if (schema->columns[*index].autoIncrement && !keepKeys) {
-      raise(error::fieldNotUpdatable, schema->columns[*index].name);
-    }
-    given.push_back(*index);
+  // Rows often come in many calls for the same table and fields (an import
+  // hands them over in batches): the plan and its statement are kept.
+  std::unique_ptr<InsertPlan>& plan = impl_->lastInsert;
+  if (!plan || plan->table != table || plan->columns != columns || plan->keepKeys != keepKeys) {
+    plan.reset();
+    plan = planInsert(sql, table, columns, keepKeys);
   }
-  std::vector<std::size_t> written;
-  std::string names;
-  std::string placeholders;
-  for (std::size_t i = 0; i < schema->columns.size(); ++i) {
-    if (schema->columns[i].autoIncrement && !keepKeys) continue;
-    written.push_back(i);
-    names += quoteIdentifier(schema->columns[i].name) + ", ";
-    placeholders += "?" + std::to_string(written.size()) + ", ";
-  }
-  names.resize(names.size() - 2);
-  placeholders.resize(placeholders.size() - 2);
-
-  // Where each written column's value comes from: a cell of the row, or the
-  // column's default (the same for every row, so converted once).
-  constexpr std::size_t kNotGiven = static_cast<std::size_t>(-1);
-  std::vector<std::size_t> cellOf(schema->columns.size(), kNotGiven);
-  for (std::size_t i = 0; i < given.size(); ++i) cellOf[given[i]] = i;
-  std::vector<automation::Variant> defaults;
-  for (const ColumnSchema& column : schema->columns) defaults.push_back(defaultValueOf(column));
+  const TableSchema& schema = *plan->schema;
+  SqliteStatement& insert = plan->statement;
   try {
     sql.execute("SAVEPOINT zen_insert_rows");
-    SqliteStatement insert =
-        sql.prepare("INSERT INTO " + quoteIdentifier(schema->sqlName) + "(" + names + ") VALUES(" + placeholders + ")");
     try {
       for (const std::vector<CellValue>& row : rows) {
-        if (row.size() != given.size()) refuseDefinition("Every row needs one value per named field.");
+        if (row.size() != columns.size()) refuseDefinition("Every row needs one value per named field.");
         // Every parameter is bound again below: no need to clear them.
         sqlite3_reset(insert.handle());
-        for (std::size_t i = 0; i < written.size(); ++i) {
-          const ColumnSchema& column = schema->columns[written[i]];
+        for (std::size_t i = 0; i < plan->written.size(); ++i) {
+          const std::size_t field = plan->written[i];
+          const ColumnSchema& column = schema.columns[field];
           const int parameter = static_cast<int>(i + 1);
-          if (cellOf[written[i]] == kNotGiven) {
-            checkStoredValue(defaults[written[i]], column);
-            bindStoredValue(insert, parameter, defaults[written[i]], column);
+          if (plan->cellOf[field] == InsertPlan::kNotGiven) {
+            checkStoredValue(plan->defaults[field], column);
+            bindStoredValue(insert, parameter, plan->defaults[field], column);
             continue;
           }
-          const CellValue& cell = row[cellOf[written[i]]];
+          const CellValue& cell = row[plan->cellOf[field]];
           if (cell && column.isText()) {
             // Text is stored as given: checked and bound without a copy
-            // (the row outlives the statement's step).
+            // (the row outlives the statement's step). No more bytes than
+            // the size cannot be more characters.
             const int limit = column.textLimit();
-            // (No more bytes than the limit cannot be more characters.)
             if (limit > 0 && cell->size() > static_cast<std::size_t>(limit) &&
                 characterCount(*cell) > static_cast<std::size_t>(limit))
               raise(error::textTooLong, column.name);
@@ -313,6 +343,7 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
 
 void DatabaseBuilder::commit() {
   SqliteConnection& sql = impl_->connection();
+  impl_->lastInsert.reset();
   try {
     for (const std::string& index : impl_->deferredIndexes) sql.execute(index);
   } catch (const SqliteError& failure) {

@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include "platform/dao/storage.h"
 #include "tests/platform/dao/engine_test_support.h"
 
 using namespace enginetest;
@@ -168,4 +169,25 @@ TEST_F(FileChecks, ExclusiveOpenFailsWhileOthersUseTheFile) {
   expectEngineError([&] { open(path, true); }, 3045, "Could not use '" + path + "'; file already in use.");
   shared->call("Close");
   EXPECT_NO_THROW(open(path, true));
+}
+
+// A name in the form of a server's connection string goes to the server
+// storage, which this test program does not link; a file that happens to
+// carry such a name is still the file.
+TEST(StorageNames, ConnectionStringsAreToldFromFileNames) {
+  for (const char* name : {"postgresql://linguist@db.example/lexora", "postgres:///lexora", "service=team",
+                           "host=/run/postgresql dbname=lexora", "  dbname = lexora"}) {
+    EXPECT_TRUE(dao::namesServerDatabase(name)) << name;
+  }
+  for (const char* name : {"Lexora_Concept.mdb", "/data/a=b.mdb", "=x", "postgresql:/x", "C:\\db=1.mdb", "",
+                           "資料=1"}) {
+    EXPECT_FALSE(dao::namesServerDatabase(name)) << name;
+  }
+}
+
+TEST_F(FileChecks, ServerNamesNeedTheServerStorageButFilesOfSuchNamesStayFiles) {
+  expectEngineError([&] { open("service=team"); }, 3170, "Could not find installable ISAM.");
+  const std::string path = folder.file("dbname=lexora");
+  writeFile(path, "");
+  expectRefusedUnchanged(path, 3343, "Unrecognized database format '" + path + "': the file is empty.");
 }

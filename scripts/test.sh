@@ -37,6 +37,14 @@ stage "dependencies" "$ROOT/scripts/install-deps.sh"
 stage "build" "$ROOT/scripts/build.sh"
 stage "criteria fuzzing" fuzz_criteria
 stage "scripted X session" user_session
+# The same sitting on a team server: a throwaway PostgreSQL server of the
+# run's own (Unix socket only, stopped whatever happens), the bundled database
+# copied there with zenmora-db; screenshots go to artifacts/e2e-server/.
+server_session() {
+  ZENMORA_E2E_ARTIFACTS="$ROOT/artifacts/e2e-server" bash "$ROOT/tests/support/with_postgres.sh" \
+    bash -c 'ZENMORA_E2E_DATABASE="$ZENMORA_TEST_POSTGRES" exec bash "$1/tests/e2e/user_session.sh" "$2"' _ "$ROOT" "$BUILD"
+}
+stage "scripted X session on a server database" server_session
 # The program while other programs copy, share or change its file.
 stage "other writers session" bash "$ROOT/tests/e2e/other_writers_session.sh" "$BUILD"
 # An Access 97 file with Big5 and user-defined characters imported with

@@ -43,6 +43,8 @@ std::string ageAndVersion(const servertest::ScratchDatabase& database, int id) {
 }
 
 TEST(ServerStopped, APostUnderWayFailsClearlyWritesNothingAndIsPostedAgainLater) {
+  ASSERT_TRUE(std::getenv("PGHOST") != nullptr && std::getenv("PGPORT") != nullptr)
+      << "run this test through tests/support/with_postgres.sh";
   servertest::ScratchDatabase database;
   // The throwaway server commits asynchronously for speed; what this test
   // sets up must survive the stop as the engine's own posts do.

@@ -181,11 +181,19 @@ void Dynaset::reportRowGone() {
 
 bool Dynaset::isBof() {
   requireOpen();
-  return position_.place == Place::BeforeFirst || (position_.place == Place::AfterLast && isEmpty());
+  return atBof();
 }
 
 bool Dynaset::isEof() {
   requireOpen();
+  return atEof();
+}
+
+bool Dynaset::atBof() {
+  return position_.place == Place::BeforeFirst || (position_.place == Place::AfterLast && isEmpty());
+}
+
+bool Dynaset::atEof() {
   return position_.place == Place::AfterLast || (position_.place == Place::BeforeFirst && isEmpty());
 }
 
@@ -206,7 +214,7 @@ void Dynaset::moveLast() {
 
 void Dynaset::moveNext() {
   requireOpen();
-  if (isEof()) raise(error::noCurrentRecord);
+  if (atEof()) raise(error::noCurrentRecord);
   std::size_t from = 0;
   if (position_.place == Place::OnRow) {
     const std::size_t index = currentIndex();
@@ -221,7 +229,7 @@ void Dynaset::moveNext() {
 
 void Dynaset::movePrevious() {
   requireOpen();
-  if (isBof()) raise(error::noCurrentRecord);
+  if (atBof()) raise(error::noCurrentRecord);
   std::size_t before = 0;
   if (position_.place == Place::AfterLast) {
     before = keyset_->size();

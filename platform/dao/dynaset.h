@@ -120,6 +120,9 @@ class Dynaset {
 
  private:
   bool isEmpty();
+  // isBof / isEof for members that checked the storage already.
+  bool atBof();
+  bool atEof();
   std::size_t currentIndex();
   void forgetStaleIndex() noexcept;
   void landAt(std::size_t index);

@@ -50,7 +50,11 @@ void ServerSession::connect() {
   }
   ++connects_;
   try {
-    connection_.execute("SET bytea_output = 'hex'; SET extra_float_digits = 1; SET lock_timeout = " +
+    // A post is acknowledged only once the server has its log on disk,
+    // whatever the server's default (synchronous_commit = off would lose
+    // acknowledged posts when the server crashes).
+    connection_.execute("SET synchronous_commit = on; SET bytea_output = 'hex'; SET extra_float_digits = 1; "
+                        "SET lock_timeout = " +
                         std::to_string(settings_.lockTimeoutMilliseconds > 0 ? settings_.lockTimeoutMilliseconds : 1) +
                         (settings_.readOnly ? "; SET default_transaction_read_only = on" : ""));
     const auto locked =

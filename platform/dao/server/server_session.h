@@ -6,7 +6,8 @@
 // statement.
 //
 // Contract:
-//  - open() connects and sets the session up: text as UTF-8, bytea in hex,
+//  - open() connects and sets the session up: commits acknowledged only
+//    once durable (synchronous_commit on), text as UTF-8, bytea in hex,
 //    floating-point numbers as their shortest exact text, the lock timeout,
 //    read-only transactions for a read-only open. It holds the database
 //    shared (exclusively for an exclusive open) for as long as it is

@@ -390,6 +390,20 @@ TEST_F(DatabaseCopy, ClearErrorsAndNothingWritten) {
   EXPECT_NE(copy((folder / "other.sqlite").string(), server).err.find("is not a database file of this program"),
             std::string::npos);
 
+  // Tables of another layout are neither filled nor read.
+  const std::string foreign = freshServerDatabase("copy_errors_foreign");
+  PostgresConnection::open(foreign).execute(
+      "CREATE TABLE zen_info(key text PRIMARY KEY, value text NOT NULL);"
+      "INSERT INTO zen_info VALUES ('server_schema', '9')");
+  outcome = copy(source.string(), foreign, true);
+  EXPECT_EQ(outcome.status, kExitFailed);
+  EXPECT_NE(outcome.err.find(" holds tables of another version (9); nothing was changed"), std::string::npos)
+      << outcome.err;
+  outcome = copy(foreign, (folder / "foreign.mdb").string());
+  EXPECT_EQ(outcome.status, kExitFailed);
+  EXPECT_NE(outcome.err.find(" holds tables of another version (9); nothing was written"), std::string::npos)
+      << outcome.err;
+
   // The server has no tables yet: nothing to bring home, and no file made.
   outcome = copy(server, (folder / "home.mdb").string());
   EXPECT_EQ(outcome.status, kExitFailed);

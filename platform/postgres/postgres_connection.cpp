@@ -242,6 +242,45 @@ std::string PostgresConnection::describe() const {
   return databaseName() + " on " + (host != nullptr ? host : "") + ":" + (port != nullptr ? port : "");
 }
 
+PostgresResult PostgresConnection::queryPreparedInOneTrip(const std::string& name, const std::string& sql,
+                                                          const std::vector<Parameter>& parameters) {
+  if (connection_ == nullptr) throw PostgresError(PostgresError::Kind::ConnectionLost, "", "the connection is closed");
+  if (std::find(prepared_.begin(), prepared_.end(), name) != prepared_.end()) return queryPrepared(name, sql, parameters);
+  const ParameterArrays arrays(parameters);
+  const int count = static_cast<int>(parameters.size());
+  if (PQenterPipelineMode(connection_) != 1 ||
+      PQsendPrepare(connection_, name.c_str(), sql.c_str(), count, nullptr) != 1 ||
+      PQsendQueryPrepared(connection_, name.c_str(), count, arrays.values.data(), arrays.lengths.data(), nullptr, 0) !=
+          1 ||
+      PQpipelineSync(connection_) != 1) {
+    // Nothing was sent, or the connection broke while sending.
+    PQexitPipelineMode(connection_);
+    return check(nullptr);
+  }
+  // The prepare's result, the query's, then the end of the exchange; each
+  // command's results end with a null pointer.
+  pg_result* prepared = PQgetResult(connection_);
+  while (pg_result* extra = PQgetResult(connection_)) PQclear(extra);
+  pg_result* executed = prepared != nullptr ? PQgetResult(connection_) : nullptr;
+  if (executed != nullptr) {
+    while (pg_result* extra = PQgetResult(connection_)) PQclear(extra);
+    for (pg_result* rest = PQgetResult(connection_); rest != nullptr; rest = PQgetResult(connection_)) {
+      const bool synced = PQresultStatus(rest) == PGRES_PIPELINE_SYNC;
+      PQclear(rest);
+      if (synced) break;
+    }
+  }
+  PQexitPipelineMode(connection_);
+  const ExecStatusType preparing = prepared != nullptr ? PQresultStatus(prepared) : PGRES_FATAL_ERROR;
+  if (preparing != PGRES_COMMAND_OK) {
+    if (executed != nullptr) PQclear(executed);
+    check(prepared);
+  }
+  PQclear(prepared);
+  prepared_.push_back(name);
+  return check(executed);
+}
+
 }  // namespace postgres
 
 namespace postgres {

@@ -117,6 +117,10 @@ class PostgresConnection {
   static std::string describeServer(const std::string& connectionString);
   // The same for the server this connection reached (empty when closed).
   std::string describe() const;
+  // As queryPrepared, in one round trip also the first time: the statement
+  // is prepared and run in one exchange (libpq's pipeline mode).
+  PostgresResult queryPreparedInOneTrip(const std::string& name, const std::string& sql,
+                                        const std::vector<Parameter>& parameters);
   // Bulk transfer with COPY. beginCopyIn runs a "COPY ... FROM STDIN"
   // statement; putCopyData then hands over its data in any pieces; endCopyIn
   // ends it and returns the rows the server took, or throws PostgresError

@@ -1,6 +1,7 @@
 #include "platform/dao/server/server_schema.h"
 
 #include "platform/automation/text_compare.h"
+#include "platform/dao/criteria/criteria.h"
 #include "platform/dao/engine_error.h"
 #include "platform/dao/file_format.h"
 #include "platform/dao/server/server_errors.h"
@@ -114,6 +115,8 @@ void createServerSchema(PostgresConnection& connection, const std::vector<TableD
         "CREATE OR REPLACE FUNCTION zen_raise_version() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
         "IF NEW.zen_version = OLD.zen_version THEN NEW.zen_version := OLD.zen_version + 1; END IF; "
         "RETURN NEW; END $$;");
+    // What FindFirst's criteria compile to on the server calls these.
+    connection.execute(criteria::postgresCriteriaFunctionsSql());
     connection.query("INSERT INTO zen_info(key, value) VALUES ($1, $2), ($3, $4), ($5, $6)",
                      {"format_version", std::string(kFormatVersion), "collating_order",
                       std::to_string(kCollatingOrder), "server_schema", std::string(kServerSchemaVersion)});
@@ -223,7 +226,7 @@ std::shared_ptr<const TableSchema> loadServerTableSchema(PostgresConnection& con
       "WHERE lower(t.name COLLATE \"C\") = lower($1 COLLATE \"C\") ORDER BY c.ordinal";
   postgres::PostgresResult rows;
   try {
-    rows = connection.queryPrepared("zen_load_table_schema", sql, {std::string(tableName)});
+    rows = connection.queryPreparedInOneTrip("zen_load_table_schema", sql, {std::string(tableName)});
   } catch (const PostgresError& failure) {
     raiseServerFailure(failure, connection.describe(), tableName);
   }

@@ -28,7 +28,8 @@
 //  - The creating functions run in the caller's transaction and commit
 //    nothing; a failure leaves the transaction for the caller to roll back.
 //  - createServerSchema() refuses a database that already holds zen_info
-//    (3204) and installs the criteria language's SQL functions.
+//    (3204) and installs the criteria language's SQL functions
+//    (criteria::postgresCriteriaFunctionsSql()).
 //  - createServerTable() refuses what DatabaseBuilder::createTable refuses
 //    (3001 reserved or empty names, 3010 existing table, 3191 a field given
 //    twice, 3259 unsupported type or auto-increment), and names longer than

@@ -71,19 +71,20 @@ void ServerSession::close() noexcept {
   connection_.close();
 }
 
-PostgresConnection& ServerSession::connection() {
+PostgresConnection& ServerSession::connection(int statements) {
   if (closed_) raise(dao::error::objectClosed);
   if (!connection_.isOpen()) connect();
+  statements_ += statements;
   return connection_;
 }
 
 postgres::PostgresResult ServerSession::run(const std::string& sql, const std::vector<postgres::Parameter>& parameters,
                                             const TableSchema* table) {
-  PostgresConnection& connection = this->connection();
+  PostgresConnection& connection = this->connection(1);
   auto [name, added] = statementNames_.try_emplace(sql, std::string());
   if (added) name->second = "zen_s" + std::to_string(statementNames_.size());
   try {
-    return connection.queryPrepared(name->second, sql, parameters);
+    return connection.queryPreparedInOneTrip(name->second, sql, parameters);
   } catch (const PostgresError& failure) {
     raiseFailure(failure, table);
   }

@@ -44,11 +44,14 @@ class ServerSession {
   // that a value would repeat (3022).
   postgres::PostgresResult run(const std::string& sql, const std::vector<postgres::Parameter>& parameters,
                                const TableSchema* table = nullptr);
-  // The connection itself, for the schema functions (connected first).
-  postgres::PostgresConnection& connection();
+  // The connection itself, for the schema functions (connected first);
+  // `statements` is what they will run on it, for statements().
+  postgres::PostgresConnection& connection(int statements = 0);
 
-  // Connections made so far (1 after open; more after losses).
+  // Connections made so far (1 after open; more after losses), and
+  // statements run through run(): each one round trip to the server.
   int connects() const noexcept { return connects_; }
+  std::int64_t statements() const noexcept { return statements_; }
 
  private:
   void connect();
@@ -61,6 +64,7 @@ class ServerSession {
   std::unordered_map<std::string, std::string> statementNames_;
   bool closed_ = false;
   int connects_ = 0;
+  std::int64_t statements_ = 0;
 };
 
 }  // namespace dao::server

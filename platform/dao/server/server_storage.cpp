@@ -12,42 +12,23 @@ namespace dao::server {
 
 namespace {
 
-ColumnSchema metadataColumn(std::string_view name, int type, int size) {
-  ColumnSchema column;
-  column.name = std::string(name);
-  column.daoType = type;
-  column.size = ColumnSchema::reportedSize(type, size);
-  return column;
-}
-
 // The engine's catalogue, readable (not writable) as system tables, as in
 // the file. zen_columns has no key of its own: its rows are numbered by
 // their table's ordinal and their own, in the order of creation.
 std::shared_ptr<const TableSchema> metadataTable(std::string_view name) {
-  auto table = std::make_shared<TableSchema>();
-  table->attributes = kSystemTableAttributes;
-  table->hasRowVersion = false;
-  table->alwaysReadOnly = true;
-  if (automation::equalsIgnoringAsciiCase(name, "ZSysTables")) {
-    table->name = "ZSysTables";
-    table->sqlName = "zen_tables";
-    table->rowKeySql = "\"ordinal\"";
-    table->columns = {metadataColumn("name", dbText, 255), metadataColumn("row_key", dbText, 255),
-                      metadataColumn("attributes", dbLong, 0)};
-    return table;
-  }
-  if (automation::equalsIgnoringAsciiCase(name, "ZSysColumns")) {
-    table->name = "ZSysColumns";
-    table->sqlName = "zen_columns";
-    table->rowKeySql =
-        "((SELECT t.ordinal FROM zen_tables t WHERE t.name = zen_columns.table_name)::bigint * 65536 + "
-        "zen_columns.ordinal + 1)";
-    table->columns = {metadataColumn("table_name", dbText, 255), metadataColumn("ordinal", dbLong, 0),
-                      metadataColumn("name", dbText, 255),       metadataColumn("dao_type", dbLong, 0),
-                      metadataColumn("size", dbLong, 0),         metadataColumn("auto_increment", dbLong, 0),
-                      metadataColumn("required", dbLong, 0),     metadataColumn("unique_values", dbLong, 0),
-                      metadataColumn("indexed", dbLong, 0),      metadataColumn("default_value", dbText, 255),
-                      metadataColumn("format", dbText, 255)};
+  for (const MetadataTable& metadata : metadataTables()) {
+    if (!automation::equalsIgnoringAsciiCase(metadata.name, name)) continue;
+    auto table = std::make_shared<TableSchema>();
+    table->name = std::string(metadata.name);
+    table->sqlName = std::string(metadata.sqlName);
+    table->attributes = kSystemTableAttributes;
+    table->hasRowVersion = false;
+    table->alwaysReadOnly = true;
+    table->columns = metadata.columns;
+    table->rowKeySql = metadata.sqlName == "zen_tables"
+                           ? std::string("\"ordinal\"")
+                           : std::string("((SELECT t.ordinal FROM zen_tables t WHERE t.name = zen_columns.table_name)"
+                                         "::bigint * 65536 + zen_columns.ordinal + 1)");
     return table;
   }
   return nullptr;
@@ -106,8 +87,8 @@ std::vector<TableSummary> ServerStorage::listTables() {
   std::vector<TableSummary> tables;
   for (int row = 0; row < rows.rows(); ++row)
     tables.push_back(TableSummary{std::string(rows.text(row, 0)), static_cast<std::int32_t>(rows.integer(row, 1))});
-  tables.push_back(TableSummary{"ZSysTables", kSystemTableAttributes});
-  tables.push_back(TableSummary{"ZSysColumns", kSystemTableAttributes});
+  for (const MetadataTable& metadata : metadataTables())
+    tables.push_back(TableSummary{std::string(metadata.name), kSystemTableAttributes});
   return tables;
 }
 
@@ -116,7 +97,7 @@ std::shared_ptr<const TableSchema> ServerStorage::loadTableSchema(std::string_vi
     if (!isOpen()) raise(dao::error::objectClosed);
     return metadata;
   }
-  return loadServerTableSchema(session_->connection(), tableName);
+  return loadServerTableSchema(session_->connection(1), tableName);
 }
 
 std::int64_t ServerStorage::rowCount(const TableSchema& table) {

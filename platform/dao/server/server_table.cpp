@@ -1,10 +1,12 @@
 #include "platform/dao/server/server_table.h"
 
-#include <charconv>
+#include <algorithm>
 #include <limits>
 
+#include "platform/dao/criteria/criteria.h"
 #include "platform/dao/engine_error.h"
 #include "platform/dao/file_format.h"
+#include "platform/dao/find_criteria.h"
 #include "platform/dao/server/server_schema.h"
 #include "platform/dao/server/server_session.h"
 #include "platform/dao/server/server_values.h"
@@ -26,6 +28,14 @@ Parameter limitOf(std::size_t limit) {
   if (limit > static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
   return std::to_string(limit);
 }
+
+// A FindFirst's statement: the criteria's condition over the keys after a
+// given one, a page of them.
+class ServerCompiledFind final : public CompiledFind {
+ public:
+  std::string sql;
+  std::vector<Parameter> parameters;  // the criteria's; the key and the page follow
+};
 
 // The stored values of a row as the server's text gives them.
 class ServerRowSnapshot final : public RowSnapshot {
@@ -203,12 +213,42 @@ void ServerTable::remove(std::int64_t key) {
   if (result.affectedRows() == 0) raise(dao::error::recordDeleted);
 }
 
-std::shared_ptr<const CompiledFind> ServerTable::compileFind(std::string_view) {
-  raise(dao::error::unsupportedOperation);
+std::shared_ptr<const CompiledFind> ServerTable::compileFind(std::string_view criteriaText) {
+  criteria::CompiledCriteria compiled =
+      compileFindCriteria(schema(), criteriaText, [](std::string_view text, const criteria::ColumnResolver& resolve) {
+        return criteria::compileCriteria(text, resolve, criteria::SqlDialect::Postgres);
+      });
+  // Only keys are searched, a page at a time from the key after the last
+  // page's: the first match is nearly always the one taken (one round
+  // trip), and a match far down costs no pass over the whole table.
+  auto search = std::make_shared<ServerCompiledFind>();
+  const std::string after = placeholder(compiled.parameters.size() + 1);
+  const std::string limit = placeholder(compiled.parameters.size() + 2);
+  search->sql = "SELECT " + key_ + " FROM " + table_ + " WHERE (" + compiled.whereSql + ") AND " + key_ + " > " +
+                after + "::bigint ORDER BY " + key_ + " LIMIT " + limit + "::bigint";
+  for (const criteria::SqlParameter& parameter : compiled.parameters)
+    search->parameters.push_back(criteria::postgresParameterText(parameter));
+  return search;
 }
 
-std::optional<std::int64_t> ServerTable::findFirst(const CompiledFind&, const std::function<bool(std::int64_t)>&) {
-  raise(dao::error::unsupportedOperation);
+std::optional<std::int64_t> ServerTable::findFirst(const CompiledFind& compiled,
+                                                   const std::function<bool(std::int64_t)>& accept) {
+  const auto& search = dynamic_cast<const ServerCompiledFind&>(compiled);
+  std::vector<Parameter> parameters = search.parameters;
+  parameters.emplace_back("0");
+  parameters.emplace_back();
+  std::size_t page = 32;
+  for (;;) {
+    parameters.back() = std::to_string(page);
+    const PostgresResult result = session_->run(search.sql, parameters, &schema());
+    for (int row = 0; row < result.rows(); ++row) {
+      const std::int64_t key = result.integer(row, 0);
+      if (accept(key)) return key;
+    }
+    if (static_cast<std::size_t>(result.rows()) < page) return std::nullopt;
+    parameters[parameters.size() - 2] = std::to_string(result.integer(result.rows() - 1, 0));
+    page = std::min<std::size_t>(page * 4, 8192);
+  }
 }
 
 }  // namespace dao::server

@@ -1,6 +1,7 @@
-// Two programs on one file: optimistic locking, rows changed or deleted by
-// another connection, rows added meanwhile, locks held by another writer,
-// and a writer killed in the middle of its work.
+// Two programs on one file, where the file's own locking shows: locks held
+// by another writer, snapshots of a reader turned writer, and a writer killed
+// in the middle of its work. (What holds on every storage is in
+// conformance/two_programs_conformance.cpp.)
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,10 +18,6 @@ using automation::ObjectRef;
 using automation::Variant;
 
 namespace {
-
-const std::string kConflict =
-    "Write conflict: another user changed or deleted this record after you began editing it; your changes were "
-    "not saved.";
 
 struct RowValues {
   std::string name;
@@ -54,145 +51,6 @@ class TwoPrograms : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(TwoPrograms, SecondUpdateOfTheSameRowIsAWriteConflict) {
-  const std::vector<RowValues> before = allRows(path);
-  ObjectRef a = first->openTable();
-  ObjectRef b = second->openTable();
-  a->call("Move", {1});
-  b->call("Move", {1});
-  a->call("Edit");
-  b->call("Edit");
-  setField(a, "Name", "From A");
-  a->call("Update");
-  setField(b, "Name", "From B");
-  setField(b, "Age", 99);
-  expectEngineError([&] { b->call("Update"); }, 3197, kConflict);
-  EXPECT_EQ(b->get("EditMode").asInt32(), 1);
-
-  std::vector<RowValues> expected = before;
-  expected[1].name = "From A";
-  EXPECT_EQ(allRows(path), expected);
-
-  // Starting again from the stored row succeeds.
-  b->call("CancelUpdate");
-  b->call("Edit");
-  EXPECT_EQ(fieldValue(b, "Name").asText(), "From A");
-  setField(b, "Age", 99);
-  b->call("Update");
-  expected[1].age = 99;
-  EXPECT_EQ(allRows(path), expected);
-}
-
-TEST_F(TwoPrograms, EditOfARowDeletedMeanwhileIsAWriteConflict) {
-  ObjectRef a = first->openTable();
-  ObjectRef b = second->openTable();
-  a->call("Edit");
-  b->call("Delete");
-  setField(a, "Name", "Gone");
-  expectEngineError([&] { a->call("Update"); }, 3197, kConflict);
-  EXPECT_EQ(allRows(path).size(), 4u);
-}
-
-TEST_F(TwoPrograms, ChangesOfOthersAreSeenWhenTheCursorLandsOnTheRow) {
-  ObjectRef a = first->openTable();
-  ObjectRef b = second->openTable();
-  EXPECT_EQ(fieldValue(a, "Name").asText(), "P1");
-  a->call("MoveNext");  // rows ahead are read along with this one
-  b->call("MoveLast");
-  b->call("Edit");
-  setField(b, "Name", "Late");
-  b->call("Update");
-  b->call("MoveFirst");
-  b->call("Edit");
-  setField(b, "Name", "First");
-  b->call("Update");
-  // The current row keeps the values read on landing until it is read again.
-  a->call("MovePrevious");
-  EXPECT_EQ(fieldValue(a, "Name").asText(), "First");
-  a->call("MoveLast");
-  EXPECT_EQ(fieldValue(a, "Name").asText(), "Late");
-  b->call("Edit");
-  setField(b, "Name", "Later");
-  b->call("Update");
-  b->call("MoveLast");
-  b->call("Edit");
-  setField(b, "Name", "Latest");
-  b->call("Update");
-  EXPECT_EQ(fieldValue(a, "Name").asText(), "Late");
-  a->call("Move", {0});
-  EXPECT_EQ(fieldValue(a, "Name").asText(), "Latest");
-}
-
-TEST_F(TwoPrograms, ARowDeletedByAnotherConnectionIsReportedWhenReached) {
-  ObjectRef a = first->openTable();
-  ObjectRef b = second->openTable();
-  const Variant third = [&] {
-    a->call("Move", {2});
-    Variant bookmark = a->get("Bookmark");
-    a->call("MoveFirst");
-    return bookmark;
-  }();
-  b->call("Move", {2});
-  b->call("Delete");
-  a->call("MoveNext");
-  a->call("MoveNext");  // lands on the deleted row without an error
-  expectEngineError([&] { fieldValue(a, "Name"); }, 3167, "Record is deleted.");
-  expectEngineError([&] { a->call("Edit"); }, 3167, "Record is deleted.");
-  expectEngineError([&] { a->call("Delete"); }, 3167, "Record is deleted.");
-  EXPECT_EQ(a->get("RecordCount").asInt32(), 4);  // found gone: no longer counted
-  EXPECT_EQ(a->get("AbsolutePosition").asInt32(), -1);
-  a->call("MoveNext");
-  EXPECT_EQ(fieldValue(a, "Name").asText(), "P4");
-  expectEngineError([&] { a->put("Bookmark", third); }, 3167, "Record is deleted.");
-  a->call("MoveNext");
-  EXPECT_EQ(fieldValue(a, "Name").asText(), "P4");
-}
-
-TEST_F(TwoPrograms, FindingOneRowGoneTakesEveryRowDeletedElsewhereOutOfTheCount) {
-  ObjectRef a = first->openTable();
-  a->call("AddNew");
-  setField(a, "Name", "Added");
-  setField(a, "Code", "ADD");
-  a->call("Update");
-  ASSERT_EQ(a->get("RecordCount").asInt32(), 6);
-  // Another program deletes the first row, a middle one, the last one of
-  // the table at open and the one this cursor added.
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "DELETE FROM People WHERE ID IN (1, 3, 5, 6)", nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(other);
-  EXPECT_EQ(a->get("RecordCount").asInt32(), 6);  // not known yet
-  a->call("MoveFirst");
-  expectEngineError([&] { fieldValue(a, "Name"); }, 3167, "Record is deleted.");
-  EXPECT_EQ(a->get("RecordCount").asInt32(), 2);
-  a->call("MoveNext");
-  EXPECT_EQ(fieldValue(a, "Name").asText(), "P2");
-  EXPECT_EQ(a->get("AbsolutePosition").asInt32(), 0);
-  a->call("MoveNext");
-  EXPECT_EQ(fieldValue(a, "Name").asText(), "P4");
-  EXPECT_EQ(a->get("AbsolutePosition").asInt32(), 1);
-  a->call("MoveNext");
-  EXPECT_TRUE(a->get("EOF").asBoolean());
-}
-
-TEST_F(TwoPrograms, RowsOthersAddAppearAtTheNextOpen) {
-  ObjectRef a = first->openTable();
-  ObjectRef b = second->openTable();
-  b->call("AddNew");
-  setField(b, "Name", "Newcomer");
-  setField(b, "Code", "NEW");
-  b->call("Update");
-  EXPECT_EQ(a->get("RecordCount").asInt32(), 5);
-  a->call("FindFirst", {"[Code] = \"NEW\""});
-  EXPECT_TRUE(a->get("NoMatch").asBoolean());
-  a->call("MoveLast");
-  EXPECT_EQ(fieldValue(a, "Name").asText(), "P5");
-  ObjectRef reopened = first->openTable();
-  EXPECT_EQ(reopened->get("RecordCount").asInt32(), 6);
-  reopened->call("FindFirst", {"[Code] = \"NEW\""});
-  EXPECT_FALSE(reopened->get("NoMatch").asBoolean());
-}
-
 TEST_F(TwoPrograms, AWriterWaitsForAnotherWritersLockThenGivesUp) {
   ObjectRef a = first->openTable();
   sqlite3* other = nullptr;
@@ -209,17 +67,6 @@ TEST_F(TwoPrograms, AWriterWaitsForAnotherWritersLockThenGivesUp) {
   const std::vector<RowValues> rows = allRows(path);
   EXPECT_EQ(rows[0].name, "Blocked");
   EXPECT_EQ(rows[4].age, Variant(77));
-}
-
-TEST_F(TwoPrograms, AnUpdateByAnotherToolStillCausesAConflict) {
-  ObjectRef a = first->openTable();
-  a->call("Edit");
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "UPDATE People SET Age = 1 WHERE ID = 1", nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(other);
-  setField(a, "Name", "Mine");
-  expectEngineError([&] { a->call("Update"); }, 3197, kConflict);
 }
 
 TEST_F(TwoPrograms, AWriterThatReadFirstNeverFailsWithAStaleSnapshot) {

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/automation/text_compare.h"
+#include "platform/dao/criteria/criteria.h"
 #include "platform/dao/engine_error.h"
 #include "platform/dao/server/server_errors.h"
+#include "platform/dao/file_catalog.h"
 #include "platform/dao/sqlite_handle.h"
 #include "schema/schema.h"
 #include "tests/platform/dao/engine_test_support.h"
@@ -247,14 +249,19 @@ TEST(ServerSchema, TextIndexesFoldAsciiLettersOnlyAndServePrefixRanges) {
   connection.execute(
       "INSERT INTO \"0_Data_Input\" (\"B5_Hex\") SELECT upper(to_hex(40000 + g)) FROM generate_series(1, 20000) g;"
       "ANALYZE \"0_Data_Input\"");
-  const std::string range =
-      " FROM \"0_Data_Input\" WHERE lower(\"B5_Hex\" COLLATE \"C\") >= $1 AND lower(\"B5_Hex\" COLLATE \"C\") < $2";
-  const auto plan = connection.query("EXPLAIN SELECT \"ID\"" + range, {"a4", "a5"});
+  // The condition FindFirst compiles for a prefix search of the search box.
+  const dao::criteria::CompiledCriteria prefix = dao::criteria::compileCriteria(
+      "B5_Hex Like 'a4*'", [](const std::string& name) { return dao::criteria::ResolvedColumn{name, dao::dbText}; },
+      dao::criteria::SqlDialect::Postgres);
+  std::vector<postgres::Parameter> parameters;
+  for (const auto& parameter : prefix.parameters) parameters.push_back(dao::criteria::postgresParameterText(parameter));
+  const std::string range = " FROM \"0_Data_Input\" WHERE " + prefix.whereSql;
+  const auto plan = connection.query("EXPLAIN SELECT \"ID\"" + range, parameters);
   std::string planText;
   for (int row = 0; row < plan.rows(); ++row) planText += std::string(plan.text(row, 0)) + "\n";
   EXPECT_NE(planText.find("zen_ix_0_Data_Input_2"), std::string::npos) << planText;
   EXPECT_EQ(planText.find("Seq Scan"), std::string::npos) << planText;
-  EXPECT_EQ(connection.query("SELECT count(*)" + range, {"a4", "a5"}).integer(0, 0), 256);
+  EXPECT_EQ(connection.query("SELECT count(*)" + range, parameters).integer(0, 0), 256);
 }
 
 TEST(ServerErrors, ConnectFailuresNameTheServerButNoPassword) {

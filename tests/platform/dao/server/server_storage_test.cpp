@@ -238,6 +238,35 @@ TEST(ServerStorage, AnUpdateWritesOnlyOverTheRowAsEditReadIt) {
   EXPECT_EQ(other.query("SELECT \"Code\" FROM \"People\" WHERE \"ID\" = 5").text(0, 0), "C5");
 }
 
+TEST(ServerStorage, FindFirstTakesTheLowestAcceptedMatchPageByPage) {
+  ScratchDatabase database;
+  const auto storage = openPeople(database, 300);
+  const auto rows = storage->openTable(storage->loadTableSchema("People"));
+
+  // The prefix on an indexed text field ignores the case of ASCII letters.
+  const auto prefix = rows->compileFind("Code Like 'c2*'");
+  EXPECT_EQ(rows->findFirst(*prefix, [](std::int64_t) { return true; }), 2);
+  // Keys the dynaset does not take are passed over, across pages: the
+  // matches of "c2*" are 2, 20-29, 200-299.
+  std::string asked;
+  const auto found = rows->findFirst(*prefix, [&](std::int64_t key) {
+    if (key < 30) asked += std::to_string(key) + " ";
+    return key > 250;
+  });
+  EXPECT_EQ(found, 251);
+  EXPECT_EQ(asked, "2 20 21 22 23 24 25 26 27 28 29 ");
+  EXPECT_EQ(rows->findFirst(*prefix, [](std::int64_t) { return false; }), std::nullopt);
+
+  const auto both = rows->compileFind("[People].[Age] >= 150 AND Name = 'p151'");
+  EXPECT_EQ(rows->findFirst(*both, [](std::int64_t) { return true; }), 151);
+  const auto none = rows->compileFind("Note Is Not Null");
+  EXPECT_EQ(rows->findFirst(*none, [](std::int64_t) { return true; }), std::nullopt);
+
+  expectEngineError([&] { rows->compileFind("Colour = 'red'"); }, 3070,
+                    "The criteria name 'Colour' is not a field of this recordset.");
+  expectEngineError([&] { rows->compileFind("Name = "); }, 3077);
+}
+
 TEST(ServerStorage, AReadOnlyOpenWritesNothing) {
   ScratchDatabase database;
   const auto storage = openPeople(database, 2, {.readOnly = true});

@@ -1,6 +1,6 @@
 // Edit, AddNew, Update, CancelUpdate and Delete through the automation
-// surface, with the errors each raises by number and text.
-#include "tests/platform/dao/engine_test_support.h"
+// surface on every storage, with the errors each raises by number and text.
+#include "tests/platform/dao/conformance/storage_conformance.h"
 
 using namespace enginetest;
 using automation::ObjectRef;
@@ -11,33 +11,19 @@ namespace {
 const std::string kTenIdeographs = "\xe4\xb8\x80\xe4\xb8\x81\xe4\xb8\x83\xe4\xb9\x83\xe4\xb9\x9d"
                                    "\xe4\xba\x86\xe4\xba\x8c\xe4\xba\xba\xe5\x84\xbf\xe5\x85\xa5";  // 一丁七乃九了二人儿入
 
-class Editing : public ::testing::Test {
- protected:
-  Editing() {
-    createPeopleDatabase(path, {{"Ann", 30, "c1"}, {"Bob", 40, "c2"}, {"Cy", std::nullopt, "c3"}});
-    session = std::make_unique<EngineSession>(path);
-    recordset = session->openTable();
-  }
-  // Names of all rows as a fresh recordset sees them.
-  std::vector<std::string> storedNames() {
-    ObjectRef fresh = session->openTable();
-    std::vector<std::string> names;
-    while (!fresh->get("EOF").asBoolean()) {
-      names.push_back(fieldValue(fresh, "Name").asText());
-      fresh->call("MoveNext");
-    }
-    return names;
-  }
+const std::vector<Person> kThreePeople = {{"Ann", 30, "c1"}, {"Bob", 40, "c2"}, {"Cy", std::nullopt, "c3"}};
 
-  TemporaryFolder folder;
-  std::string path = folder.file("people.mdb");
-  std::unique_ptr<EngineSession> session;
-  ObjectRef recordset;
-};
+std::vector<std::string> namesOf(const std::vector<conformance::StoredRow>& rows) {
+  std::vector<std::string> names;
+  for (const auto& row : rows) names.push_back(row.name);
+  return names;
+}
 
 }  // namespace
 
-TEST_F(Editing, EditAndUpdateStoreTheChange) {
+TEST_P(StorageEditing, EditAndUpdateStoreTheChange) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("MoveNext");
   EXPECT_EQ(recordset->get("EditMode").asInt32(), 0);
   recordset->call("Edit");
@@ -48,10 +34,12 @@ TEST_F(Editing, EditAndUpdateStoreTheChange) {
   EXPECT_EQ(recordset->get("EditMode").asInt32(), 0);
   EXPECT_EQ(fieldValue(recordset, "Name").asText(), "Bert");
   EXPECT_EQ(recordset->get("LastModified"), recordset->get("Bookmark"));
-  EXPECT_EQ(storedNames(), (std::vector<std::string>{"Ann", "Bert", "Cy"}));
+  EXPECT_EQ(namesOf(storedRows()), (std::vector<std::string>{"Ann", "Bert", "Cy"}));
 }
 
-TEST_F(Editing, AddNewShowsDefaultsGetsAnIdAndJoinsTheEnd) {
+TEST_P(StorageEditing, AddNewShowsDefaultsGetsAnIdAndJoinsTheEnd) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("MoveNext");
   recordset->call("AddNew");
   EXPECT_EQ(recordset->get("EditMode").asInt32(), 2);
@@ -68,10 +56,12 @@ TEST_F(Editing, AddNewShowsDefaultsGetsAnIdAndJoinsTheEnd) {
   EXPECT_EQ(fieldValue(recordset, "Age"), Variant(0));
   EXPECT_TRUE(fieldValue(recordset, "Code").isNull());
   EXPECT_EQ(recordset->get("AbsolutePosition").asInt32(), 3);
-  EXPECT_EQ(storedNames(), (std::vector<std::string>{"Ann", "Bob", "Cy", "Dee"}));
+  EXPECT_EQ(namesOf(storedRows()), (std::vector<std::string>{"Ann", "Bob", "Cy", "Dee"}));
 }
 
-TEST_F(Editing, NumbersOfDeletedRowsAreNotReused) {
+TEST_P(StorageEditing, NumbersOfDeletedRowsAreNotReused) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("MoveLast");
   recordset->call("Delete");
   recordset->call("AddNew");
@@ -81,7 +71,9 @@ TEST_F(Editing, NumbersOfDeletedRowsAreNotReused) {
   EXPECT_EQ(fieldValue(recordset, "ID"), Variant(4));
 }
 
-TEST_F(Editing, CancelUpdateDiscardsThePendingChange) {
+TEST_P(StorageEditing, CancelUpdateDiscardsThePendingChange) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("Edit");
   setField(recordset, "Name", "Zed");
   recordset->call("CancelUpdate");
@@ -91,27 +83,33 @@ TEST_F(Editing, CancelUpdateDiscardsThePendingChange) {
   setField(recordset, "Name", "Zed");
   recordset->call("CancelUpdate");
   EXPECT_EQ(recordset->get("RecordCount").asInt32(), 3);
-  EXPECT_EQ(storedNames(), (std::vector<std::string>{"Ann", "Bob", "Cy"}));
+  EXPECT_EQ(namesOf(storedRows()), (std::vector<std::string>{"Ann", "Bob", "Cy"}));
   const std::string text = "Update or CancelUpdate without AddNew or Edit.";
   expectEngineError([&] { recordset->call("Update"); }, 3020, text);
   expectEngineError([&] { recordset->call("CancelUpdate"); }, 3020, text);
   expectEngineError([&] { setField(recordset, "Name", "x"); }, 3020, text);
 }
 
-TEST_F(Editing, MovingAwayDropsAPendingEdit) {
+TEST_P(StorageEditing, MovingAwayDropsAPendingEdit) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("Edit");
   setField(recordset, "Name", "Lost");
   recordset->call("MoveNext");
   EXPECT_EQ(recordset->get("EditMode").asInt32(), 0);
-  EXPECT_EQ(storedNames(), (std::vector<std::string>{"Ann", "Bob", "Cy"}));
+  EXPECT_EQ(namesOf(storedRows()), (std::vector<std::string>{"Ann", "Bob", "Cy"}));
 }
 
-TEST_F(Editing, TheAutoIncrementFieldCannotBeSet) {
+TEST_P(StorageEditing, TheAutoIncrementFieldCannotBeSet) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("Edit");
   expectEngineError([&] { setField(recordset, "ID", 99); }, 3164, "Field 'ID' cannot be updated.");
 }
 
-TEST_F(Editing, TextLimitsCountCharactersNotBytes) {
+TEST_P(StorageEditing, TextLimitsCountCharactersNotBytes) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("Edit");
   setField(recordset, "Name", kTenIdeographs);
   recordset->call("Update");
@@ -124,13 +122,15 @@ TEST_F(Editing, TextLimitsCountCharactersNotBytes) {
   // Nothing was stored; the edit and the typed value are still there.
   EXPECT_EQ(recordset->get("EditMode").asInt32(), 1);
   EXPECT_EQ(fieldValue(recordset, "Name").asText(), kTenIdeographs + "x");
-  EXPECT_EQ(storedNames()[0], kTenIdeographs);
+  EXPECT_EQ(namesOf(storedRows())[0], kTenIdeographs);
   setField(recordset, "Name", "Short");
   recordset->call("Update");
-  EXPECT_EQ(storedNames()[0], "Short");
+  EXPECT_EQ(namesOf(storedRows())[0], "Short");
 }
 
-TEST_F(Editing, ARequiredFieldRefusesNull) {
+TEST_P(StorageEditing, ARequiredFieldRefusesNull) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("AddNew");
   setField(recordset, "Age", 5);
   const std::string text = "The field 'Name' cannot contain a Null value because it requires a value.";
@@ -143,7 +143,9 @@ TEST_F(Editing, ARequiredFieldRefusesNull) {
   EXPECT_EQ(recordset->get("RecordCount").asInt32(), 3);
 }
 
-TEST_F(Editing, AUniqueFieldRefusesDuplicatesIgnoringCase) {
+TEST_P(StorageEditing, AUniqueFieldRefusesDuplicatesIgnoringCase) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("Edit");
   setField(recordset, "Code", "C2");
   const std::string text =
@@ -155,10 +157,12 @@ TEST_F(Editing, AUniqueFieldRefusesDuplicatesIgnoringCase) {
   setField(recordset, "Name", "Dup");
   setField(recordset, "Code", "c3");
   expectEngineError([&] { recordset->call("Update"); }, 3022, text);
-  EXPECT_EQ(storedNames(), (std::vector<std::string>{"Ann", "Bob", "Cy"}));
+  EXPECT_EQ(namesOf(storedRows()), (std::vector<std::string>{"Ann", "Bob", "Cy"}));
 }
 
-TEST_F(Editing, ValuesAreConvertedToTheFieldsType) {
+TEST_P(StorageEditing, ValuesAreConvertedToTheFieldsType) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("Edit");
   expectEngineError([&] { setField(recordset, "Age", "abc"); }, 3421, "Data type conversion error.");
   expectEngineError([&] { setField(recordset, "Age", 3e10); }, 3349, "Numeric field overflow.");
@@ -169,7 +173,9 @@ TEST_F(Editing, ValuesAreConvertedToTheFieldsType) {
   EXPECT_EQ(fieldValue(recordset, "Name"), Variant("42"));
 }
 
-TEST_F(Editing, EmptyTextAndNullAreKeptApart) {
+TEST_P(StorageEditing, EmptyTextAndNullAreKeptApart) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("Edit");
   setField(recordset, "Code", "");
   setField(recordset, "Age", Variant());
@@ -178,7 +184,9 @@ TEST_F(Editing, EmptyTextAndNullAreKeptApart) {
   EXPECT_TRUE(fieldValue(recordset, "Age").isNull());
 }
 
-TEST_F(Editing, DeletedRowsAreSkippedAndTheCursorStaysOnTheHole) {
+TEST_P(StorageEditing, DeletedRowsAreSkippedAndTheCursorStaysOnTheHole) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   recordset->call("MoveNext");
   recordset->call("Delete");
   expectEngineError([&] { fieldValue(recordset, "Name"); }, 3167, "Record is deleted.");
@@ -190,33 +198,39 @@ TEST_F(Editing, DeletedRowsAreSkippedAndTheCursorStaysOnTheHole) {
   EXPECT_EQ(fieldValue(recordset, "Name").asText(), "Cy");
   recordset->call("MovePrevious");
   EXPECT_EQ(fieldValue(recordset, "Name").asText(), "Ann");
-  EXPECT_EQ(storedNames(), (std::vector<std::string>{"Ann", "Cy"}));
+  EXPECT_EQ(namesOf(storedRows()), (std::vector<std::string>{"Ann", "Cy"}));
   recordset->call("MoveLast");
   recordset->call("MoveNext");
   expectEngineError([&] { recordset->call("Delete"); }, 3021, "No current record.");
 }
 
-TEST_F(Editing, DeletingEveryRowLeavesAnEmptyRecordset) {
+TEST_P(StorageEditing, DeletingEveryRowLeavesAnEmptyRecordset) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   while (!recordset->get("EOF").asBoolean()) {
     recordset->call("Delete");
     recordset->call("MoveNext");
   }
   EXPECT_TRUE(recordset->get("BOF").asBoolean());
   EXPECT_EQ(recordset->get("RecordCount").asInt32(), 0);
-  EXPECT_TRUE(storedNames().empty());
+  EXPECT_TRUE(namesOf(storedRows()).empty());
 }
 
-TEST_F(Editing, AnUpdateWithoutAssignmentsChangesNothing) {
-  ObjectRef other = EngineSession(path).openTable();
+TEST_P(StorageEditing, AnUpdateWithoutAssignmentsChangesNothing) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
+  ObjectRef other = openTable();
   recordset->call("Edit");
   other->call("Edit");
   recordset->call("Update");
   setField(other, "Name", "Other");
   EXPECT_NO_THROW(other->call("Update"));
-  EXPECT_EQ(storedNames()[0], "Other");
+  EXPECT_EQ(namesOf(storedRows())[0], "Other");
 }
 
-TEST_F(Editing, MemoTextAndItsFieldSize) {
+TEST_P(StorageEditing, MemoTextAndItsFieldSize) {
+  createPeople(kThreePeople);
+  ObjectRef recordset = openTable();
   const std::string note = std::string(5000, 'n') + kTenIdeographs;
   recordset->call("Edit");
   setField(recordset, "Note", note);

@@ -1,10 +1,10 @@
-// Positioning of dynaset recordsets against a plain model: a vector of the
+// Positioning of dynaset recordsets, on every storage, against a plain model: a vector of the
 // keyset's rows with their removed marks, and a cursor before, on or after
 // them. Walks forwards, backwards and at random over several cursors that
 // share one keyset (clones), across the chunks in which keys are read.
 #include <random>
 
-#include "tests/platform/dao/engine_test_support.h"
+#include "tests/platform/dao/conformance/storage_conformance.h"
 
 using namespace enginetest;
 using automation::ObjectRef;
@@ -159,23 +159,18 @@ void expectSameState(const ObjectRef& recordset, const ModelCursor& model, const
   }
 }
 
-class Navigation : public ::testing::Test {
- protected:
-  void open(int rows) {
-    createNumberedPeople(folder.file("people.mdb"), rows);
-    session = std::make_unique<EngineSession>(folder.file("people.mdb"));
-    for (int id = 1; id <= rows; ++id) model.push_back({id});
-  }
-  TemporaryFolder folder;
-  std::unique_ptr<EngineSession> session;
-  std::vector<ModelRow> model;
-};
+std::vector<ModelRow> modelRows(int count) {
+  std::vector<ModelRow> rows;
+  for (int id = 1; id <= count; ++id) rows.push_back({id});
+  return rows;
+}
 
 }  // namespace
 
-TEST_F(Navigation, ForwardWalkVisitsEveryRowOnceInIdOrder) {
-  open(1100);
-  ObjectRef recordset = session->openTable();
+TEST_P(StorageNavigation, ForwardWalkVisitsEveryRowOnceInIdOrder) {
+  createNumberedPeople(1100);
+  std::vector<ModelRow> model = modelRows(1100);
+  ObjectRef recordset = openTable();
   ModelCursor cursor(model);
   cursor.moveFirst();
   expectSameState(recordset, cursor, "open");
@@ -190,9 +185,10 @@ TEST_F(Navigation, ForwardWalkVisitsEveryRowOnceInIdOrder) {
   EXPECT_EQ(errorOf([&] { recordset->call("MoveNext"); }), 3021);
 }
 
-TEST_F(Navigation, BackwardWalkFromTheEnd) {
-  open(600);
-  ObjectRef recordset = session->openTable();
+TEST_P(StorageNavigation, BackwardWalkFromTheEnd) {
+  createNumberedPeople(600);
+  std::vector<ModelRow> model = modelRows(600);
+  ObjectRef recordset = openTable();
   ModelCursor cursor(model);
   recordset->call("MoveLast");
   cursor.moveLast();
@@ -208,9 +204,9 @@ TEST_F(Navigation, BackwardWalkFromTheEnd) {
   EXPECT_EQ(fieldValue(recordset, "ID").asInt32(), 1);
 }
 
-TEST_F(Navigation, EmptyTableIsAtBothEnds) {
-  open(0);
-  ObjectRef recordset = session->openTable();
+TEST_P(StorageNavigation, EmptyTableIsAtBothEnds) {
+  createNumberedPeople(0);
+  ObjectRef recordset = openTable();
   EXPECT_TRUE(recordset->get("BOF").asBoolean());
   EXPECT_TRUE(recordset->get("EOF").asBoolean());
   EXPECT_EQ(recordset->get("RecordCount").asInt32(), 0);
@@ -222,9 +218,9 @@ TEST_F(Navigation, EmptyTableIsAtBothEnds) {
   expectEngineError([&] { fieldValue(recordset, "Name"); }, 3021, "No current record.");
 }
 
-TEST_F(Navigation, MovesPastTheEndsStopAtBofAndEof) {
-  open(10);
-  ObjectRef recordset = session->openTable();
+TEST_P(StorageNavigation, MovesPastTheEndsStopAtBofAndEof) {
+  createNumberedPeople(10);
+  ObjectRef recordset = openTable();
   recordset->call("MoveFirst");
   recordset->call("Move", {9});
   EXPECT_EQ(fieldValue(recordset, "ID").asInt32(), 10);
@@ -243,9 +239,9 @@ TEST_F(Navigation, MovesPastTheEndsStopAtBofAndEof) {
   EXPECT_EQ(fieldValue(recordset, "ID").asInt32(), 6);
 }
 
-TEST_F(Navigation, BookmarksAreFourBytesAndFindTheirRow) {
-  open(300);
-  ObjectRef recordset = session->openTable();
+TEST_P(StorageNavigation, BookmarksAreFourBytesAndFindTheirRow) {
+  createNumberedPeople(300);
+  ObjectRef recordset = openTable();
   recordset->put("AbsolutePosition", 257);
   const Variant bookmark = recordset->get("Bookmark");
   ASSERT_EQ(bookmark.type(), automation::VariantType::Bytes);
@@ -261,9 +257,9 @@ TEST_F(Navigation, BookmarksAreFourBytesAndFindTheirRow) {
   EXPECT_TRUE(recordset->get("Bookmarkable").asBoolean());
 }
 
-TEST_F(Navigation, BookmarkJumpFarAheadThenStepBothWays) {
-  open(2000);
-  ObjectRef recordset = session->openTable();
+TEST_P(StorageNavigation, BookmarkJumpFarAheadThenStepBothWays) {
+  createNumberedPeople(2000);
+  ObjectRef recordset = openTable();
   recordset->put("Bookmark", bookmarkOf(1800));
   recordset->call("MoveNext");
   EXPECT_EQ(fieldValue(recordset, "ID").asInt32(), 1801);
@@ -273,9 +269,9 @@ TEST_F(Navigation, BookmarkJumpFarAheadThenStepBothWays) {
   EXPECT_EQ(recordset->get("AbsolutePosition").asInt32(), 1498);
 }
 
-TEST_F(Navigation, ClonesShareTheKeysetButNotThePosition) {
-  open(5);
-  ObjectRef recordset = session->openTable();
+TEST_P(StorageNavigation, ClonesShareTheKeysetButNotThePosition) {
+  createNumberedPeople(5);
+  ObjectRef recordset = openTable();
   recordset->call("MoveLast");
   ObjectRef clone = recordset->getObject("Clone");
   EXPECT_TRUE(clone->get("BOF").asBoolean());
@@ -301,10 +297,11 @@ TEST_F(Navigation, ClonesShareTheKeysetButNotThePosition) {
   EXPECT_EQ(clone->get("AbsolutePosition").asInt32(), 4);
 }
 
-TEST_F(Navigation, RandomOperationsOnSeveralCursorsMatchTheModel) {
-  open(900);
+TEST_P(StorageNavigation, RandomOperationsOnSeveralCursorsMatchTheModel) {
+  createNumberedPeople(900);
+  std::vector<ModelRow> model = modelRows(900);
   std::mt19937 random(20240611);
-  std::vector<ObjectRef> recordsets{session->openTable()};
+  std::vector<ObjectRef> recordsets{openTable()};
   std::vector<ModelCursor> cursors{ModelCursor(model)};
   cursors[0].moveFirst();
   int nextId = 901;

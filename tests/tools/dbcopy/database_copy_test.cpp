@@ -300,6 +300,20 @@ TEST_F(DatabaseCopy, AFailureMidCopyLeavesTheServerAsItWas) {
   EXPECT_EQ(copy(bad.string(), holding, true).status, kExitFailed);
   ASSERT_EQ(copy(holding, (folder / "still.mdb").string()).status, kExitCopied);
   EXPECT_EQ(dump(folder / "still.mdb"), dump(good));
+
+  // A server that quietly alters what it takes is caught by the check
+  // before anything is committed.
+  PostgresConnection::open(holding).execute(
+      "CREATE FUNCTION shout() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+      "NEW.\"Word\" := upper(NEW.\"Word\"); RETURN NEW; END $$;"
+      "CREATE TRIGGER shout BEFORE INSERT ON \"Plain Words\" FOR EACH ROW EXECUTE FUNCTION shout()");
+  const Outcome altered = copy(good.string(), holding, true);
+  EXPECT_EQ(altered.status, kExitFailed);
+  EXPECT_NE(altered.err.find("table Plain Words: the rows on the server differ from the source (checksum "),
+            std::string::npos)
+      << altered.err;
+  ASSERT_EQ(copy(holding, (folder / "unaltered.mdb").string()).status, kExitCopied);
+  EXPECT_EQ(dump(folder / "unaltered.mdb"), dump(good));
 }
 
 // Holds the server's "Chars" table until `release`, runs `during` once the

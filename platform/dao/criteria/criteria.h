@@ -56,7 +56,7 @@
 //  - Known differences, all on values outside the stored representation
 //    above: a LIKE on a GUID or Binary column sees the server's text or bytes
 //    where SQLite sees a 16-byte GUID's raw bytes, and bytes that are not
-//    UTF-8 never match on the server.
+//    UTF-8, read as text, are Null on the server.
 #include <cstdint>
 #include <functional>
 #include <optional>

@@ -26,6 +26,32 @@ std::pair<std::string, std::string> foldTableLiterals() {
   return {from + "'", to + "'"};
 }
 
+// The part of the fold table for characters in [lo, hi): a regular
+// expression literal matching any of them, and the two translate() literals.
+struct FoldGroup {
+  std::string anyOf, from, to;
+};
+
+// Each translate() table starts with the ASCII characters mapped to
+// themselves (after lower() there are no capitals), most frequent first:
+// translate() stops at the first entry that matches, so a space or a letter
+// costs a few comparisons instead of a pass over the whole table.
+FoldGroup foldGroup(char32_t lo, char32_t hi) {
+  static constexpr std::string_view kAsciiFirst =
+      " eaoinrtslcdhumpgfybwvkxjqz0123456789-.,:;_()/[]*?#!\"%&+<=>@^`{|}~$";
+  FoldGroup g{"'[", "'" + std::string(kAsciiFirst), "'" + std::string(kAsciiFirst)};
+  for (const detail::CaseMapEntry& e : detail::simpleCaseFoldingTable()) {
+    if (e.from < lo || e.from >= hi) continue;
+    detail::appendUtf8(g.anyOf, e.from);
+    detail::appendUtf8(g.from, e.from);
+    detail::appendUtf8(g.to, e.to);
+  }
+  g.anyOf += "]'";
+  g.from += "'";
+  g.to += "'";
+  return g;
+}
+
 // STRICT: Null in, Null out, without running the body.
 constexpr const char* kAttributes = "IMMUTABLE STRICT PARALLEL SAFE";
 
@@ -46,11 +72,26 @@ std::string postgresCriteriaFunctionsSql() {
   const auto [from, to] = foldTableLiterals();
   std::string sql;
 
-  // zen_fold(text): every character case-folded. Pure ASCII (the usual
-  // case) takes lower() under "C", which folds exactly A-Z.
+  // translate() searches its whole table for every character of the text,
+  // so the table beyond ASCII is split: Latin, Greek and Cyrillic, which
+  // most folding text needs, and the rest.
+  const FoldGroup all = foldGroup(0x80, 0x110000), common = foldGroup(0x80, 0x530),
+                  rest = foldGroup(0x530, 0x110000);
+  sql += plpgsqlFunction("zen_fold_beyond_ascii(v text)", "text", "", R"(DECLARE
+  w text := v;
+BEGIN
+  IF w ~ )" + common.anyOf + R"( THEN w := translate(w, )" + common.from + ", " + common.to + R"(); END IF;
+  IF w ~ )" + rest.anyOf + R"( THEN w := translate(w, )" + rest.from + ", " + rest.to + R"(); END IF;
+  RETURN w;
+END;
+)");
+
+  // zen_fold(text): every character case-folded. lower() under "C" folds
+  // exactly A-Z; text with no character beyond ASCII that folds (ASCII,
+  // Chinese, lower-case letters) needs nothing more.
   sql += sqlFunction("zen_fold(v text)", "text",
-                     "SELECT CASE WHEN octet_length(v) = char_length(v) THEN lower(v COLLATE \"C\")"
-                     " ELSE translate(v, " + from + ", " + to + ") END");
+                     "SELECT CASE WHEN octet_length(v) = char_length(v) OR v !~ " + all.anyOf +
+                     " THEN lower(v COLLATE \"C\") ELSE zen_fold_beyond_ascii(lower(v COLLATE \"C\")) END");
 
   // zen_text(value): the value as SQLite renders it as text (reals as
   // "%!.15g": 15 significant digits, at least one after the point).
@@ -82,7 +123,7 @@ BEGIN
   IF e < -4 OR e > 14 THEN
     digits := trim(trailing '0' from ltrim(replace(s, '.', ''), '0'));
     s := substr(digits, 1, 1) || '.' || coalesce(nullif(substr(digits, 2), ''), '0') || 'e' ||
-         CASE WHEN e < 0 THEN '-' ELSE '+' END || lpad(abs(e)::text, 2, '0');
+         CASE WHEN e < 0 THEN '-' ELSE '+' END || CASE WHEN abs(e) < 10 THEN '0' ELSE '' END || abs(e)::text;
   ELSIF position('.' in s) = 0 THEN
     s := s || '.0';
   END IF;
@@ -236,18 +277,20 @@ END;
   ranges text;
   rangeCount integer;
   out text := '^';
+  run boolean := false;  -- the last thing added was ".*": "**" and "*[]*" are one
 BEGIN
   WHILE i <= n LOOP
     c := chars[i];
     IF c = '*' THEN
-      out := out || '.*'; i := i + 1;
+      IF NOT run THEN out := out || '.*'; END IF;
+      run := true; i := i + 1; CONTINUE;
     ELSIF c = '?' THEN
       out := out || '.'; i := i + 1;
     ELSIF c = '#' THEN
       out := out || '[0-9]'; i := i + 1;
     ELSIF c = '[' THEN
       IF i + 2 <= n AND chars[i + 2] = ']' AND chars[i + 1] IN (']', '!') THEN
-        out := out || zen_regex_char(chars[i + 1]); i := i + 3; CONTINUE;
+        out := out || zen_regex_char(chars[i + 1]); i := i + 3; run := false; CONTINUE;
       END IF;
       closing := NULL;
       FOR j IN i + 1..n LOOP
@@ -281,7 +324,7 @@ BEGIN
         END IF;
       END LOOP;
       IF NOT negated AND rangeCount = 0 AND coalesce(array_length(singles, 1), 0) = 0 THEN
-        NULL;  -- "[]" matches nothing, zero characters
+        i := closing + 1; CONTINUE;  -- "[]" matches nothing, zero characters
       ELSIF NOT negated AND rangeCount = 0 AND array_length(singles, 1) = 1 THEN
         out := out || zen_regex_char(singles[1]);
       ELSE
@@ -295,6 +338,7 @@ BEGIN
     ELSE
       out := out || zen_regex_char(zen_fold(c)); i := i + 1;
     END IF;
+    run := false;
   END LOOP;
   RETURN out || '$';
 END;

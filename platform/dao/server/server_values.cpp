@@ -66,9 +66,13 @@ std::optional<std::string> toServerText(const Variant& stored, const ColumnSchem
       }
       return text;
     }
-    default:
-      if (const std::string* text = stored.textIf()) return *text;
-      return stored.asText();
+    default: {
+      std::string text = stored.textIf() != nullptr ? *stored.textIf() : stored.asText();
+      // libpq ends a text parameter at its first NUL: the rest would be
+      // lost without a word. The server's text cannot hold one anyway.
+      if (text.find('\0') != std::string::npos) raise(dao::error::conversionFailed);
+      return text;
+    }
   }
 }
 

@@ -7,7 +7,9 @@
 //
 // Contract:
 //  - toServerText() takes a value already converted for the column
-//    (toStoredValue); Null gives std::nullopt (SQL NULL).
+//    (toStoredValue); Null gives std::nullopt (SQL NULL). Text holding a
+//    NUL character throws EngineError 3421 (the server's text cannot hold
+//    it; the file's can).
 //  - fromServerText() gives the value as the engine reports it
 //    (column_value.h's readStoredValue); text the column's type cannot hold
 //    throws EngineError 3421.

@@ -267,6 +267,40 @@ TEST(ServerStorage, FindFirstTakesTheLowestAcceptedMatchPageByPage) {
   expectEngineError([&] { rows->compileFind("Name = "); }, 3077);
 }
 
+TEST(ServerStorage, WhatTheServerRefusesBecomesTheEnginesErrorAndWritesNothing) {
+  ScratchDatabase database;
+  const auto storage = openPeople(database, 2, {.lockTimeoutMilliseconds = 200});
+  const auto schema = storage->loadTableSchema("People");
+  const auto rows = storage->openTable(schema);
+  postgres::PostgresConnection other = database.connect();
+  const std::vector<std::size_t> note = {4};
+
+  // Another client holds the row longer than the lock timeout.
+  dao::RowData row;
+  auto snapshot = rows->readForEdit(1, row);
+  row.values[4] = Variant("mine");
+  other.execute("BEGIN; SELECT 1 FROM \"People\" WHERE \"ID\" = 1 FOR UPDATE");
+  expectEngineError([&] { rows->update(1, *snapshot, row.version, note, row.values); }, 3218,
+                    "Could not update; the database is locked by another user.");
+  other.execute("COMMIT");
+  rows->update(1, *snapshot, row.version, note, row.values);
+
+  // Text the server cannot hold: a NUL character, bytes that are no UTF-8.
+  snapshot = rows->readForEdit(2, row);
+  for (const std::string& text : {std::string("a\0b", 3), std::string("\xA4\xA4")}) {
+    row.values[4] = Variant(text);
+    expectEngineError([&] { rows->update(2, *snapshot, row.version, note, row.values); }, 3421,
+                      "Data type conversion error.");
+    std::vector<Variant> added = row.values;
+    added[3] = Variant::null();
+    expectEngineError([&] { rows->insert(added); }, 3421);
+  }
+  EXPECT_EQ(other.query("SELECT string_agg(\"ID\" || ':' || coalesce(\"Note\", '-') || ':' || zen_version, ' ' "
+                        "ORDER BY \"ID\") FROM \"People\"")
+                .text(0, 0),
+            "1:mine:1 2:-:0");
+}
+
 TEST(ServerStorage, AReadOnlyOpenWritesNothing) {
   ScratchDatabase database;
   const auto storage = openPeople(database, 2, {.readOnly = true});

@@ -3,7 +3,9 @@
 // whose '?' count matches the parameters, and that runs to the end on a
 // small table (a pattern read from a field may still be refused while the
 // query runs). Anything else - a crash, a sanitizer report, another
-// exception type, SQL that does not prepare - is a finding.
+// exception type, SQL that does not prepare - is a finding. The PostgreSQL
+// form must compile exactly when the SQLite one does, with one numbered
+// placeholder per parameter.
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -71,7 +73,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     compiled = dao::criteria::compileCriteria(text, &resolve);
   } catch (const CriteriaError&) {
-    return 0;
+    try {
+      dao::criteria::compileCriteria(text, &resolve, dao::criteria::SqlDialect::Postgres);
+    } catch (const CriteriaError&) {
+      return 0;
+    }
+    finding("the PostgreSQL form compiles where the SQLite one does not", std::string(text));
+  }
+  const auto server = dao::criteria::compileCriteria(text, &resolve, dao::criteria::SqlDialect::Postgres);
+  if (server.parameters.size() != compiled.parameters.size() ||
+      server.whereSql.find("$" + std::to_string(server.parameters.size()) + "::") == std::string::npos) {
+    if (!server.parameters.empty()) finding("the PostgreSQL placeholders do not match the parameters", server.whereSql);
+  }
+  if (server.whereSql.find("$" + std::to_string(server.parameters.size() + 1) + "::") != std::string::npos) {
+    finding("the PostgreSQL form has more placeholders than parameters", server.whereSql);
   }
 
   sqlite3* db = database();

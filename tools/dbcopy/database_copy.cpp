@@ -117,8 +117,11 @@ std::vector<TableReport> copyFileToServer(const std::string& path, const std::st
   FileReader reader(path);
   ServerDatabase target(server);
   target.beginWriting();
+  // The server's own spelling of the names counts there (quoted names
+  // tell letter case apart).
+  std::vector<Table> existing;
   if (target.hasSchema()) {
-    const std::vector<Table> existing = target.readTables();
+    existing = target.readTables();
     bool same = existing.size() == reader.tables().size();
     for (std::size_t i = 0; same && i < existing.size(); ++i) same = sameDefinition(existing[i], reader.tables()[i]);
     if (!same)
@@ -138,13 +141,16 @@ std::vector<TableReport> copyFileToServer(const std::string& path, const std::st
     }
   } else {
     target.createSchema(reader.tables());
+    existing = reader.tables();
   }
   checkInterrupt();
 
   std::vector<TableReport> report;
-  for (const Table& table : reader.tables()) {
+  for (std::size_t i = 0; i < reader.tables().size(); ++i) {
+    const Table& table = reader.tables()[i];
+    const Table& serverTable = existing[i];
     TableReport entry{table.definition.name, {}};
-    target.startRows(table);
+    target.startRows(serverTable);
     reader.readRows(table, [&](const Row& row) {
       checkInterrupt();
       entry.checksum.add(row);
@@ -155,14 +161,14 @@ std::vector<TableReport> copyFileToServer(const std::string& path, const std::st
     if (taken != entry.checksum.rows())
       throw CopyError(fmt::format("table {}: the server took {} rows of {}", table.definition.name, taken,
                                   entry.checksum.rows()));
-    target.setNextKey(table, reader.highestKeyUsed(table));
+    target.setNextKey(serverTable, reader.highestKeyUsed(table));
     report.push_back(std::move(entry));
   }
   // Read everything back inside the transaction: only what arrived intact is committed.
   for (std::size_t i = 0; i < reader.tables().size(); ++i) {
     const Table& table = reader.tables()[i];
     TableChecksum copy;
-    target.readRows(table, [&](const Row& row) {
+    target.readRows(existing[i], [&](const Row& row) {
       checkInterrupt();
       copy.add(row);
     });

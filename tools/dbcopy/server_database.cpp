@@ -117,6 +117,11 @@ bool ServerDatabase::hasSchema() {
 std::vector<Table> ServerDatabase::readTables() {
   std::vector<Table> tables;
   try {
+    // A layout of another version is not ours to read or fill.
+    const auto version = dao::server::serverSchemaVersion(connection_);
+    if (version != dao::server::kServerSchemaVersion)
+      throw CopyError("the server database " + name_ + " holds tables of " +
+                      (version ? "another version (" + *version + ")" : "another program"));
     const auto rows = connection_.query("SELECT name, row_key, attributes FROM zen_tables ORDER BY ordinal");
     for (int i = 0; i < rows.rows(); ++i) {
       Table table;
@@ -146,6 +151,9 @@ std::vector<Table> ServerDatabase::readTables() {
       }
       tables.push_back(std::move(table));
     }
+  } catch (const dao::EngineError& failure) {
+    rollback();
+    throw CopyError("the server database " + name_ + " refused to list its tables: " + failure.what());
   } catch (const PostgresError& failure) {
     fail(failure, "to list its tables");
   } catch (const std::invalid_argument& failure) {

@@ -40,6 +40,8 @@ class ServerDatabase {
   void rollback() noexcept;
 
   bool hasSchema();
+  // The tables listed on the server; CopyError when the layout is not the
+  // server storage's (another version or another program's zen_ tables).
   std::vector<Table> readTables();
   // Creates the metadata tables and every table (with its trigger and
   // indexes) as the server storage expects them.

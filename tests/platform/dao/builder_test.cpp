@@ -201,3 +201,55 @@ TEST(Builder, ATableWithoutAnAutoIncrementFieldKeepsItsRowsInOrder) {
   recordset->put("Bookmark", recordset->get("LastModified"));
   EXPECT_EQ(recordset->get("AbsolutePosition").asInt32(), 2);
 }
+
+TEST(Builder, CopiedRowsKeepTheirKeysVersionsAndNumbering) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("copied.mdb");
+  const auto person = [](std::int64_t key, std::int64_t version, const char* name, const char* code) {
+    return dao::CopiedRow{key, version,
+                          {Variant(static_cast<int>(key)), Variant(name), Variant(30), Variant(code),
+                           Variant::null(), Variant(automation::Date{45000.5})}};
+  };
+  {
+    dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(path);
+    builder.createTable(peopleTable());
+    builder.insertCopiedRows("People", {person(4, 7, "Ann", "a"), person(9, 0, "Bob", "b")});
+    // Checked as any insert, and a failing call inserts none of its rows.
+    expectBuilderError([&] { builder.insertCopiedRows("People", {person(12, 0, "Cy", "c"), person(4, 0, "Dup", "d")}); },
+                       3022, "The changes were not saved: the value of field 'ID' is already in another record, and "
+                             "the field does not allow duplicates.");
+    expectBuilderError([&] { builder.insertCopiedRows("People", {person(13, 0, "Too long a name", "e")}); }, 3163,
+                       "The field 'Name' is too small to accept the amount of data you attempted to add.");
+    dao::CopiedRow nameless = person(14, 0, "x", "f");
+    nameless.values[1] = Variant::null();
+    expectBuilderError([&] { builder.insertCopiedRows("People", {nameless}); }, 3314,
+                       "The field 'Name' cannot contain a Null value because it requires a value.");
+    dao::CopiedRow shortRow = person(15, 0, "x", "g");
+    shortRow.values.pop_back();
+    expectBuilderError([&] { builder.insertCopiedRows("People", {shortRow}); }, 3001,
+                       "Every row needs one value per field.");
+    // Key 20 was used once (its row is gone): new rows come after it.
+    builder.keepKeysAbove("People", 20);
+    builder.keepKeysAbove("People", 5);  // never goes back
+    builder.commit();
+  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* statement = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT group_concat(ID || ':' || zen_version || ':' || Name, ' ') FROM People",
+                               -1, &statement, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))), "4:7:Ann 9:0:Bob");
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+
+  EngineSession session(path);
+  ObjectRef recordset = session.openTable();
+  EXPECT_EQ(recordset->get("RecordCount").asInt32(), 2);
+  recordset->call("AddNew");
+  setField(recordset, "Name", "Eve");
+  recordset->call("Update");
+  recordset->put("Bookmark", recordset->get("LastModified"));
+  EXPECT_EQ(fieldValue(recordset, "ID"), Variant(21));
+}

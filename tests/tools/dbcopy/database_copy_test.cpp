@@ -300,6 +300,20 @@ TEST_F(DatabaseCopy, AFailureMidCopyLeavesTheServerAsItWas) {
   EXPECT_EQ(copy(bad.string(), holding, true).status, kExitFailed);
   ASSERT_EQ(copy(holding, (folder / "still.mdb").string()).status, kExitCopied);
   EXPECT_EQ(dump(folder / "still.mdb"), dump(good));
+
+  // A server that quietly alters what it takes is caught by the check
+  // before anything is committed.
+  PostgresConnection::open(holding).execute(
+      "CREATE FUNCTION shout() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+      "NEW.\"Word\" := upper(NEW.\"Word\"); RETURN NEW; END $$;"
+      "CREATE TRIGGER shout BEFORE INSERT ON \"Plain Words\" FOR EACH ROW EXECUTE FUNCTION shout()");
+  const Outcome altered = copy(good.string(), holding, true);
+  EXPECT_EQ(altered.status, kExitFailed);
+  EXPECT_NE(altered.err.find("table Plain Words: the rows on the server differ from the source (checksum "),
+            std::string::npos)
+      << altered.err;
+  ASSERT_EQ(copy(holding, (folder / "unaltered.mdb").string()).status, kExitCopied);
+  EXPECT_EQ(dump(folder / "unaltered.mdb"), dump(good));
 }
 
 // Holds the server's "Chars" table until `release`, runs `during` once the
@@ -389,6 +403,20 @@ TEST_F(DatabaseCopy, ClearErrorsAndNothingWritten) {
   }
   EXPECT_NE(copy((folder / "other.sqlite").string(), server).err.find("is not a database file of this program"),
             std::string::npos);
+
+  // Tables of another layout are neither filled nor read.
+  const std::string foreign = freshServerDatabase("copy_errors_foreign");
+  PostgresConnection::open(foreign).execute(
+      "CREATE TABLE zen_info(key text PRIMARY KEY, value text NOT NULL);"
+      "INSERT INTO zen_info VALUES ('server_schema', '9')");
+  outcome = copy(source.string(), foreign, true);
+  EXPECT_EQ(outcome.status, kExitFailed);
+  EXPECT_NE(outcome.err.find(" holds tables of another version (9); nothing was changed"), std::string::npos)
+      << outcome.err;
+  outcome = copy(foreign, (folder / "foreign.mdb").string());
+  EXPECT_EQ(outcome.status, kExitFailed);
+  EXPECT_NE(outcome.err.find(" holds tables of another version (9); nothing was written"), std::string::npos)
+      << outcome.err;
 
   // The server has no tables yet: nothing to bring home, and no file made.
   outcome = copy(server, (folder / "home.mdb").string());

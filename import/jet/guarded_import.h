@@ -6,8 +6,9 @@
 //  - the reading runs in a child process under a time limit and a memory
 //    cap, so a damaged or hostile file ends with an error, not a hang;
 //  - the new file is written under a temporary name in the destination's
-//    folder, synced, checked (SQLite's integrity check, the row count of
-//    every table equal to the rows read) and only then given its name.
+//    folder, synced, checked (SQLite's quick integrity check, the rows of
+//    every table and the entries of its indexes equal to the rows read) and
+//    only then given its name.
 // On any failure nothing is left in the destination's folder.
 #include <cstddef>
 #include <optional>

@@ -56,15 +56,17 @@ TEST(BatchWriter, WritesEveryBatchInOrderAndFailuresReachTheReader) {
     // without writing the batch still waiting.
     std::atomic<int> batches = 0;
     {
+      // Each write takes long enough for the reader to give up while the
+      // second batch is being written and the third is waiting.
       BatchWriter writer([&](const RowBatch&) {
         ++batches;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
       });
       writer.submit(batchOf(0, 1));
       writer.submit(batchOf(1, 1));
       writer.submit(batchOf(2, 1));
     }
-    EXPECT_LE(batches.load(), 2);
+    EXPECT_EQ(batches.load(), 2);
   }
 }
 

@@ -19,7 +19,8 @@ Keyset::Keyset(StoredTable& table, std::int64_t highestKeyAtOpen, std::vector<st
       head_(std::move(firstKeys)),
       complete_(complete || highestKeyAtOpen == 0),
       counted_(complete_) {
-  forwardChunk_ = std::max<std::size_t>(forwardChunk_, head_.size() * 2);
+  backwardChunk_ = std::min(std::max<std::size_t>(table_.firstKeyChunk(), 1), kLargestChunk);
+  forwardChunk_ = std::max<std::size_t>(backwardChunk_, head_.size() * 2);
 }
 
 std::int64_t Keyset::headBound() const noexcept {

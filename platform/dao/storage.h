@@ -86,6 +86,12 @@ class StoredTable {
   // The highest key and the first `rows` rows, in one consistent read.
   virtual OpenedTable open(std::size_t rows) = 0;
 
+  // How many keys a keyset asks for in its first read from either end
+  // (later reads double it): few where a read costs little (a file), many
+  // where each read is a round trip to a server, so that the keys of a table
+  // of ordinary size come in one query.
+  virtual std::size_t firstKeyChunk() const noexcept { return 256; }
+
   // Appends to `keys` the keys > `after` and <= `bound`, ascending, at most
   // `limit` of them.
   virtual void keysForward(std::int64_t after, std::int64_t bound, std::size_t limit,

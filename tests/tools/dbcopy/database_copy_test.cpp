@@ -449,7 +449,10 @@ TEST_F(DatabaseCopy, AnAccessFileGoesToTheServerThroughTheImporter) {
   const auto imported = folder / "imported.mdb";
   ASSERT_EQ(copy(server, (folder / "from_server.mdb").string()).status, kExitCopied);
   std::ostringstream ignored;
-  ASSERT_EQ(jetimport::runGuardedImport({jet.string(), imported.string()}, ignored, ignored), 0);
+  jetimport::ImportCommand command;
+  command.source = jet.string();
+  command.destination = imported.string();
+  ASSERT_EQ(jetimport::runGuardedImport(command, ignored, ignored), 0);
   EXPECT_EQ(dump(folder / "from_server.mdb"), dump(imported));
   PostgresConnection connection = PostgresConnection::open(server);
   EXPECT_EQ(connection.query("SELECT count(*) FROM \"0_Data_Input\"").integer(0, 0), 4);

@@ -13,6 +13,7 @@
 #include "framework/DbErrors.h"
 #include "framework/TextRules.h"
 #include "platform/dao/typelib/dao_typelib.h"
+#include "platform/dao/typelib/database_names.h"
 
 namespace data {
 
@@ -129,7 +130,10 @@ void TOrvDaoDatabase::Connect() {
 }
 
 void TOrvDaoDatabase::OpenAccessDatabase() {
-  if (smartOpen_ && !FileExists(database_)) {
+  // A database on a server is named by its connection string: there is no
+  // file to look for, and the engine reports a server it cannot reach.
+  const bool onServer = namesServerDatabase(database_) && !FileExists(database_);
+  if (smartOpen_ && !onServer && !FileExists(database_)) {
     // The rule is "the program's directory followed by what comes after the
     // path's last backslash or colon". Paths here have neither drive letters
     // nor backslashes, so both separators become "/": the file-name part is
@@ -137,7 +141,7 @@ void TOrvDaoDatabase::OpenAccessDatabase() {
     const std::size_t slash = database_.rfind('/');
     database_ = ProgramDirectory() + database_.substr(slash == std::string::npos ? 0 : slash + 1);
   }
-  if (!FileExists(database_)) DatabaseError(std::string(SCannotFindDatabase) + database_);
+  if (!onServer && !FileExists(database_)) DatabaseError(std::string(SCannotFindDatabase) + database_);
   if (engineType_ != 2) DatabaseError(SNoOdbcDirectForAccess);
   const std::string connect = FormatText(";UID=%s;PWD=%s;%s", {userName_, databasePassword_, databaseParameters_});
   daoDatabase_ = workspace_->getObject(member::kOpenDatabase, {database_, exclusive_, readOnly_, connect});

@@ -30,6 +30,7 @@
 
 #include "platform/automation/variant.h"
 #include "platform/dao/table_schema.h"
+#include "platform/dao/typelib/database_names.h"
 
 namespace dao {
 
@@ -197,18 +198,12 @@ class Storage {
 };
 
 // Opens the database `name` names: a database server's when the name is a
-// connection string (namesServerDatabase) and no file of that name exists,
+// connection string (typelib/database_names.h) and no file of that name exists,
 // through the server storage a program registered (3170 when it has none);
 // otherwise the database file (file_storage.h, whose errors it raises: 3024,
 // 3343, 3051, 3049, 3045). The single place where names of other storages
 // are told from file names.
 std::shared_ptr<Storage> openStorage(const std::string& name, const OpenSettings& settings);
-
-// Whether `name` has the form of a PostgreSQL connection string: a
-// "postgresql://" or "postgres://" URI, or key=value pairs ("service=team",
-// "host=/run/db dbname=lexora"), as libpq itself tells them from a bare
-// database name.
-bool namesServerDatabase(std::string_view name) noexcept;
 
 // The server storage lives in a library of its own (it needs the server's
 // client library); a program that links it registers its opener here, before

@@ -190,6 +190,25 @@ TEST_F(Connection, EngineFailuresOfTheConnectPassThroughUnchanged) {
   EXPECT_NE(last.Description, "");
 }
 
+// A server's connection string is handed to the engine as it is: no file
+// is looked for, not even with SmartOpen (this test program links no
+// server storage, so the engine answers that it has no such format).
+TEST_F(Connection, AServerConnectionStringGoesToTheEngineUntouched) {
+  for (const std::string name : {"postgresql://linguist@db.example/lexora", "host=/run/db dbname=lexora"}) {
+    TOrvDaoDatabase db("OrvDaoDatabase1", &owner);
+    db.SetDatabase(name);
+    try {
+      db.SetConnected(true);
+      FAIL() << "expected an engine error";
+    } catch (const automation::EOleException& error) {
+      EXPECT_EQ(error.errorNumber(), 3170) << name;
+      EXPECT_EQ(std::string(error.what()), "Could not find installable ISAM.") << name;
+    }
+    EXPECT_EQ(db.Database(), name);
+    EXPECT_FALSE(db.Connected());
+  }
+}
+
 // ---- Loading and setters ----
 
 TEST_F(Connection, WhileLoadingSettersOnlyStoreAndLoadedRecreatesQuietly) {

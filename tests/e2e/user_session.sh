@@ -72,6 +72,9 @@ SESSION=$$
 
 cleanup() {
     trap '' USR1
+    if [ "$FAIL" -gt 0 ] && [ -s "$WORK/app.log" ]; then
+        echo "--- the program's output (last lines)"; tail -n 20 "$WORK/app.log"
+    fi
     [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     if [ -n "$WATCHDOG_PID" ]; then

@@ -14,6 +14,9 @@
 #    program's start-up trace (--startup-trace) on each database;
 #  - per operation, the data layer and the engine against raw SQLite on the
 #    same files (bench/ops, bench/dao, bench/data);
+#  - the engine on a PostgreSQL server against raw libpq (bench/server, on
+#    a throwaway server of its own: tests/support/with_postgres.sh), on
+#    both databases copied there with zenmora-db copy;
 #  - the import of a 13,053-record and a 1,000,000-record Access (Jet 3, Big5)
 #    file with zenmora-db against mdb-export of the same file to CSV
 #    (bench/import; the Jet files are made once per build folder);
@@ -34,7 +37,7 @@ fi
 echo "== build ($build_dir)"
 cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-Wno-restrict >/dev/null
 ninja -C "$build_dir" -j"$(nproc)" lexora_db zenmora_first_paint bare_window startup_runner make_million_db \
-  ops_bench dao_engine_bench data_bench zenmora-db make_jet_bench_file import_bench >/dev/null
+  ops_bench dao_engine_bench data_bench zenmora-db make_jet_bench_file import_bench server_bench >/dev/null
 
 work="$(mktemp -d "$build_dir/bench-run.XXXXXX")"  # on the disk the program's files live on
 xvfb_pid=""
@@ -118,9 +121,14 @@ import_runs=$runs
     "$import_runs" "$work/import" 1M
 } | tee "$work/import.md"
 
+echo "== the engine on a PostgreSQL server against raw libpq"
+server_args=("$work/13k/Lexora_Concept.mdb" "$million_db")
+[[ "${1:-}" == "--quick" ]] && server_args+=(--quick)
+"$here/server/run_server_bench.sh" "$build_dir" "${server_args[@]}" | tee "$work/server.md"
+
 echo "== report"
 python3 "$here/report/write_results.py" --startup "$work/startup.txt" \
   --trace "$work/trace_13k.txt" --trace-1m "$work/trace_1m.txt" --ops "$work/ops.json" \
   --engine "$work/engine.json" --data "$work/data.json" --display "$display_server" --out "$here/RESULTS.md"
-cat "$work/import.md" >> "$here/RESULTS.md"
+cat "$work/import.md" "$work/server.md" >> "$here/RESULTS.md"
 cat "$here/RESULTS.md"

@@ -22,6 +22,7 @@ std::string formatMicroseconds(double microseconds) {
 }
 
 bool met(const ReportRow& row) {
+  if (row.ratioLimit == 0 && row.absoluteLimit == 0) return true;
   bool ok = true;
   if (row.ratioLimit > 0) ok = ok && row.raw > 0 && row.engine / row.raw <= row.ratioLimit;
   if (row.absoluteLimit > 0) ok = ok && row.engine <= row.absoluteLimit;
@@ -36,7 +37,8 @@ std::string markdownTable(const std::vector<ReportRow>& rows) {
     table += fmt::format("| {} | {} | {} | {} | {:.3g} / {:.3g} | {} | {} | {} |\n", row.what,
                          formatMicroseconds(row.engine), row.raw > 0 ? formatMicroseconds(row.raw) : "–",
                          row.raw > 0 ? fmt::format("{:.2f}×", row.engine / row.raw) : "–", row.roundTrips,
-                         row.rawRoundTrips, row.spread, row.target, met(row) ? "met" : "**not met**");
+                         row.rawRoundTrips, row.spread, row.target,
+                         row.ratioLimit == 0 && row.absoluteLimit == 0 ? "–" : met(row) ? "met" : "**not met**");
   }
   return table;
 }

@@ -34,10 +34,11 @@ void RawConnection::prepare(const std::string& name, const std::string& sql) {
   check(PQprepare(connection_, name.c_str(), sql.c_str(), 0, nullptr));
 }
 
-Result RawConnection::run(const std::string& name, const std::vector<std::string>& parameters) {
+Result RawConnection::run(const std::string& name, const std::vector<std::optional<std::string>>& parameters) {
   std::vector<const char*> values;
   values.reserve(parameters.size());
-  for (const std::string& parameter : parameters) values.push_back(parameter.c_str());
+  for (const std::optional<std::string>& parameter : parameters)
+    values.push_back(parameter ? parameter->c_str() : nullptr);
   return check(PQexecPrepared(connection_, name.c_str(), static_cast<int>(values.size()), values.data(), nullptr,
                               nullptr, 0));
 }

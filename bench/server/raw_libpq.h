@@ -6,6 +6,7 @@
 #include <libpq-fe.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,8 @@ class RawConnection {
 
   // Prepares `sql` as `name` (one round trip).
   void prepare(const std::string& name, const std::string& sql);
-  // Runs the prepared statement `name` (one round trip).
-  Result run(const std::string& name, const std::vector<std::string>& parameters);
+  // Runs the prepared statement `name` (one round trip); std::nullopt is NULL.
+  Result run(const std::string& name, const std::vector<std::optional<std::string>>& parameters);
   // Runs `sql` without parameters (one round trip).
   Result execute(const std::string& sql);
 

@@ -145,7 +145,7 @@ void Dynaset::loadCurrent() {
   const std::int64_t rowId = position_.rowId;
   std::int64_t low = rowId;
   std::int64_t high = rowId;
-  if (position_.index && streak_ > 0) {
+  if (position_.index && streak_ > 0 && stored_->keepsRowsReadAhead()) {
     // Read ahead over keys already read only; reading keys is the moves' job.
     const std::size_t index = *position_.index;
     const std::size_t width = std::size_t{1} << streak_;

@@ -87,6 +87,13 @@ class StoredTable {
   // The highest key and the first `rows` rows, in one consistent read.
   virtual OpenedTable open(std::size_t rows) = 0;
 
+  // Whether rows read ahead of the cursor can serve its next moves: only
+  // where the storage tells cheaply that nobody committed since they were
+  // read (Storage::contentStamp). Where it cannot, every landing reads its
+  // row afresh anyway, and reading neighbours along would only make each
+  // move's one read longer.
+  virtual bool keepsRowsReadAhead() const noexcept { return true; }
+
   // How many keys a keyset asks for in its first read from either end
   // (later reads double it): few where a read costs little (a file), many
   // where each read is a round trip to a server, so that the keys of a table

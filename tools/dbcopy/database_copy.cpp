@@ -174,6 +174,7 @@ std::vector<TableReport> copyFileToServer(const std::string& path, const std::st
     });
     compareWithSource(table.definition.name, report[i].checksum, copy, "the server");
   }
+  for (const Table& serverTable : existing) target.gatherStatistics(serverTable);
   progress.done();
   checkInterrupt();
   target.commit();

@@ -201,6 +201,14 @@ void ServerDatabase::emptyTable(const Table& table) {
   }
 }
 
+void ServerDatabase::gatherStatistics(const Table& table) {
+  try {
+    connection_.execute("ANALYZE " + qualified(table));
+  } catch (const PostgresError& failure) {
+    fail(failure, "to gather the statistics of " + table.definition.name);
+  }
+}
+
 void ServerDatabase::setNextKey(const Table& table, std::int64_t highestUsed) {
   try {
     connection_.query("SELECT setval(pg_get_serial_sequence($1, $2), greatest(coalesce(max(" + quote(table.rowKey) +

@@ -50,6 +50,10 @@ class ServerDatabase {
   void lockTables(const std::vector<Table>& tables);
   std::int64_t countRows(const Table& table);
   void emptyTable(const Table& table);
+  // Lets the server's planner know the rows just copied (it would otherwise
+  // plan a prefix search on a large table as if it were empty, until its
+  // own statistics run catches up).
+  void gatherStatistics(const Table& table);
   // New rows are numbered after max(highest key in the table, highestUsed).
   void setNextKey(const Table& table, std::int64_t highestUsed);
   // The highest key the table has handed out (0 when none).

@@ -88,7 +88,9 @@ postgres::PostgresResult ServerSession::run(const std::string& sql, const std::v
   auto [name, added] = statementNames_.try_emplace(sql, std::string());
   if (added) name->second = "zen_s" + std::to_string(statementNames_.size());
   try {
-    return connection.queryPreparedInOneTrip(name->second, sql, parameters);
+    postgres::PostgresResult result = connection.queryPreparedInOneTrip(name->second, sql, parameters);
+    rowsReceived_ += result.rows();
+    return result;
   } catch (const PostgresError& failure) {
     raiseFailure(failure, table);
   }

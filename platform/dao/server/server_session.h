@@ -53,6 +53,8 @@ class ServerSession {
   // statements run through run(): each one round trip to the server.
   int connects() const noexcept { return connects_; }
   std::int64_t statements() const noexcept { return statements_; }
+  // Rows the server sent in answer to run(), for the same tests.
+  std::int64_t rowsReceived() const noexcept { return rowsReceived_; }
 
  private:
   void connect();
@@ -66,6 +68,7 @@ class ServerSession {
   bool closed_ = false;
   int connects_ = 0;
   std::int64_t statements_ = 0;
+  std::int64_t rowsReceived_ = 0;
 };
 
 }  // namespace dao::server

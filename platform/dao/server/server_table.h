@@ -22,6 +22,9 @@ class ServerTable final : public StoredTable {
   ServerTable(std::shared_ptr<ServerSession> session, std::shared_ptr<const TableSchema> schema);
 
   OpenedTable open(std::size_t rows) override;
+  // Rows are read afresh at every landing (a server does not tell cheaply
+  // whether another client committed), so a move reads its one row.
+  bool keepsRowsReadAhead() const noexcept override { return false; }
   // Every key of a table of up to 16,384 rows in one round trip.
   std::size_t firstKeyChunk() const noexcept override { return 16384; }
   void keysForward(std::int64_t after, std::int64_t bound, std::size_t limit, std::vector<std::int64_t>& keys) override;

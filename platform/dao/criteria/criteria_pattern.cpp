@@ -154,4 +154,11 @@ bool LikePattern::isLiteral() const {
                      [](const Element& e) { return e.kind == Kind::Literal; });
 }
 
+bool LikePattern::isPrefixThenAnything() const {
+  const auto firstWildcard = std::find_if(elements_.begin(), elements_.end(),
+                                          [](const Element& e) { return e.kind != Kind::Literal; });
+  return firstWildcard != elements_.begin() && firstWildcard != elements_.end() &&
+         std::all_of(firstWildcard, elements_.end(), [](const Element& e) { return e.kind == Kind::AnyRun; });
+}
+
 }  // namespace dao::criteria::detail

@@ -41,6 +41,9 @@ class LikePattern {
 
   // True when the pattern is only literal characters (an exact match).
   bool isLiteral() const;
+  // True when the pattern is literal characters followed by "*" only
+  // ("ab*", "ab**"): every value that starts with the prefix matches.
+  bool isPrefixThenAnything() const;
 
   // The pattern for PostgreSQL, to be matched against the case-folded value
   // (zen_fold): a LIKE pattern (backslash escapes) when it needs neither "#"

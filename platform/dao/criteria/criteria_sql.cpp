@@ -73,10 +73,21 @@ Fragment nocaseBound(SqlDialect dialect, const std::string& column, std::string_
 // accepts lies in. An exact literal that NOCASE fully understands needs only
 // the NOCASE equality.
 Condition SqlCompiler::withNocaseRange(const std::string& column, std::u32string_view foldedPrefix,
-                                       bool prefixIsWholeMatch, Fragment exact) {
+                                       bool prefixIsWholeMatch, Fragment exact, bool rangeIsWholeMatch) {
   const auto range = nocaseRangeForPrefix(foldedPrefix);
   if (!range) return leaf(std::move(exact));
   if (prefixIsWholeMatch && range->wholePrefix) return leaf(nocaseBound(dialect_, column, " = ", range->lower));
+  if (postgres() && rangeIsWholeMatch && range->wholePrefix && range->upper) {
+    // "prefix*": exactly the values in the range, when the range covers the
+    // whole prefix (its characters fold alike both ways). The server would
+    // otherwise fold every value in the range through zen_fold, which costs
+    // it more than the index look-up itself.
+    Condition both;
+    both.kind = Condition::Kind::And;
+    both.children.push_back(leaf(nocaseBound(dialect_, column, " >= ", range->lower)));
+    both.children.push_back(leaf(nocaseBound(dialect_, column, " < ", *range->upper)));
+    return both;
+  }
   // Hundreds of ranges would slow SQLite's planner for no gain; the exact
   // test alone is always correct.
   if (rangesLeft_ == 0) return leaf(std::move(exact));
@@ -258,7 +269,7 @@ Condition SqlCompiler::like(const Node& node, bool negated) {
   }
   if (negated || !value.textColumn) return leaf(std::move(test));  // a range cannot serve NOT
   return withNocaseRange(*value.textColumn, compiled->literalPrefix(), compiled->isLiteral(),
-                         std::move(test));
+                         std::move(test), compiled->isPrefixThenAnything());
 }
 
 Condition SqlCompiler::isNull(const Node& node, bool negated) {

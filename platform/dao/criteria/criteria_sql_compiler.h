@@ -88,8 +88,11 @@ class SqlCompiler {
   Condition isNull(const Node& node, bool negated);
   Condition truth(const Node& node, bool negate);
   Condition indexedTextEquality(const std::string& column, const std::string& literal);
+  // `rangeIsWholeMatch`: the pattern is the prefix followed by "*" only, so
+  // that on the server a range covering the whole prefix needs no exact test
+  // beside it.
   Condition withNocaseRange(const std::string& column, std::u32string_view foldedPrefix,
-                            bool prefixIsWholeMatch, Fragment exact);
+                            bool prefixIsWholeMatch, Fragment exact, bool rangeIsWholeMatch = false);
 
   // criteria_sql_operands.cpp
   Operand operand(const Node& node);

@@ -108,3 +108,25 @@ TEST(CriteriaForPostgres, ParameterTextsReadBackAsTheSameValues) {
 }
 
 }  // namespace
+
+namespace {
+
+// A prefix search whose range is exact leaves the server nothing to fold; a
+// prefix the range covers only in part (k and s fold from non-ASCII letters
+// too), or a pattern with more after its star, keeps the exact test.
+TEST(CriteriaForPostgres, APrefixSearchIsTheIndexRangeAloneWhereThatIsExact) {
+  const auto sqlOf = [](const char* criteria) {
+    return compileCriteria(criteria, kResolve, SqlDialect::Postgres).whereSql;
+  };
+  for (const char* exactRange : {R"([a] LIKE "a4*")", R"([a] LIKE "A4**")", R"([a] LIKE "中*")"}) {
+    const std::string sql = sqlOf(exactRange);
+    EXPECT_EQ(sql.find("zen_fold"), std::string::npos) << exactRange << "\n" << sql;
+    EXPECT_NE(sql.find(R"(lower("a" COLLATE "C") < )"), std::string::npos) << exactRange << "\n" << sql;
+  }
+  for (const char* needsTheTest : {R"([a] LIKE "a4*b")", R"([a] LIKE "a4?*")", R"([a] LIKE "sk*")",
+                                   R"([a] LIKE "é*")", R"([a] LIKE "*")", R"(NOT [a] LIKE "a4*")"}) {
+    EXPECT_NE(sqlOf(needsTheTest).find("zen_fold"), std::string::npos) << needsTheTest << "\n" << sqlOf(needsTheTest);
+  }
+}
+
+}  // namespace

@@ -42,7 +42,8 @@ inner() {
   echo "synchronous_commit on), the bundled database and the 1,000,000-record one copied there with"
   echo "\`zenmora-db copy\`. The engine through the automation surface; raw libpq with the same statements"
   echo "prepared. Engine and raw interleaved round by round; figures are medians unless marked. The copy"
-  echo "gathers the tables' statistics (ANALYZE) before it commits."
+  echo "gathers the tables' statistics (ANALYZE) before it commits. A post's baseline does the same work as"
+  echo "the engine: the row read afresh, then an UPDATE guarded by the counter and every field as read."
   echo
   "$build_dir/bench/server/server_bench" --rounds "$rounds" --posts "$posts" "$ZENMORA_TEST_POSTGRES" \
     ${million_connection:+"$million_connection"}

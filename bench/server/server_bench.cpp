@@ -296,38 +296,15 @@ std::vector<ReportRow> posts(const Options& options, RawConnection& raw) {
   ObjectRef recordset = database.open(kCharacterTable);
   recordset->put("AbsolutePosition", 5000);
   ObjectRef field = recordset->getObject("Fields", {kPostedField});
-  // The raw client posts to another row, so the two never conflict.
+  // The raw client posts to other rows, so that nobody conflicts.
   const serverbench::Result target =
-      raw.execute("SELECT \"ID\", zen_version FROM " + table + " ORDER BY \"ID\" OFFSET 6000 LIMIT 1");
+      raw.execute("SELECT \"ID\", zen_version FROM " + table + " ORDER BY \"ID\" OFFSET 6000 LIMIT 2");
   const std::string rawKey = PQgetvalue(target.get(), 0, 0);
-  long long version = std::atoll(PQgetvalue(target.get(), 0, 1));
-  raw.prepare("post", "UPDATE " + table + " SET \"" + std::string(kPostedField) +
-                          "\" = $1, zen_version = zen_version + 1 WHERE \"ID\" = $2 AND zen_version = $3");
-  Samples engine;
-  Samples raw_;
-  const std::int64_t before = database.statements();
-  const std::int64_t rawBefore = raw.roundTrips();
-  for (int i = 0; i < options.posts; ++i) {
-    const char* text = i % 2 == 0 ? "even definition" : "odd definition";
-    {
-      StopWatch watch;
-      recordset->call("Edit");
-      field->put("Value", text);
-      recordset->call("Update");
-      engine.add(watch.microseconds());
-    }
-    {
-      StopWatch watch;
-      const serverbench::Result result = raw.run("post", {text, rawKey, std::to_string(version)});
-      raw_.add(watch.microseconds());
-      if (std::atoll(PQcmdTuples(result.get())) != 1) throw std::runtime_error("raw libpq: the guarded UPDATE missed");
-      ++version;
-    }
-  }
-  const double engineTrips = static_cast<double>(database.statements() - before) / options.posts;
-  const double rawTrips = static_cast<double>(raw.roundTrips() - rawBefore) / options.posts;
-  // Where a post's time goes: the engine's two statements (Edit reads the
-  // row; Update writes it where every field is still as read), run raw.
+  const std::string bareKey = PQgetvalue(target.get(), 1, 0);
+  long long bareVersion = std::atoll(PQgetvalue(target.get(), 1, 1));
+  // The same work as the engine's post: the row read afresh (Edit must see
+  // what is stored now), then written only where the counter and every
+  // field are still as read, so that nobody's change is overwritten.
   raw.prepare("edit", "SELECT * FROM " + table + " WHERE \"ID\" = $1");
   std::string guarded;
   {
@@ -343,34 +320,65 @@ std::vector<ReportRow> posts(const Options& options, RawConnection& raw) {
     }
   }
   raw.prepare("guarded", guarded);
-  Samples twoStatements;
+  // The least a post can cost: one UPDATE guarded by the counter alone
+  // (it would overwrite a row another program replaced with its counter
+  // set back), for comparison only.
+  raw.prepare("bare", "UPDATE " + table + " SET \"" + std::string(kPostedField) +
+                          "\" = $1, zen_version = zen_version + 1 WHERE \"ID\" = $2 AND zen_version = $3");
+  Samples engine;
+  Samples raw_;
+  Samples bare;
+  double engineStatements = 0;
+  double rawStatements = 0;
   for (int i = 0; i < options.posts; ++i) {
-    StopWatch watch;
-    const serverbench::Result row = raw.run("edit", {rawKey});
-    std::vector<std::optional<std::string>> parameters = {i % 2 == 0 ? "even definition" : "odd definition", rawKey,
-                                                          ""};
-    for (int column = 0; column < PQnfields(row.get()); ++column) {
-      const std::string name = PQfname(row.get(), column);
-      if (name == "zen_version") {
-        parameters[2] = PQgetvalue(row.get(), 0, column);
-      } else if (PQgetisnull(row.get(), 0, column)) {
-        parameters.emplace_back();
-      } else {
-        parameters.emplace_back(
-            std::string(PQgetvalue(row.get(), 0, column), static_cast<std::size_t>(PQgetlength(row.get(), 0, column))));
-      }
+    const char* text = i % 2 == 0 ? "even definition" : "odd definition";
+    {
+      const std::int64_t before = database.statements();
+      StopWatch watch;
+      recordset->call("Edit");
+      field->put("Value", text);
+      recordset->call("Update");
+      engine.add(watch.microseconds());
+      engineStatements += static_cast<double>(database.statements() - before);
     }
-    const serverbench::Result result = raw.run("guarded", parameters);
-    twoStatements.add(watch.microseconds());
-    if (std::atoll(PQcmdTuples(result.get())) != 1) throw std::runtime_error("raw libpq: the guarded UPDATE missed");
+    {
+      const std::int64_t before = raw.roundTrips();
+      StopWatch watch;
+      const serverbench::Result row = raw.run("edit", {rawKey});
+      std::vector<std::optional<std::string>> parameters = {text, rawKey, ""};
+      for (int column = 0; column < PQnfields(row.get()); ++column) {
+        const std::string name = PQfname(row.get(), column);
+        if (name == "zen_version") {
+          parameters[2] = PQgetvalue(row.get(), 0, column);
+        } else if (PQgetisnull(row.get(), 0, column)) {
+          parameters.emplace_back();
+        } else {
+          parameters.emplace_back(std::string(PQgetvalue(row.get(), 0, column),
+                                              static_cast<std::size_t>(PQgetlength(row.get(), 0, column))));
+        }
+      }
+      const serverbench::Result result = raw.run("guarded", parameters);
+      raw_.add(watch.microseconds());
+      rawStatements += static_cast<double>(raw.roundTrips() - before);
+      if (std::atoll(PQcmdTuples(result.get())) != 1) throw std::runtime_error("raw libpq: the guarded UPDATE missed");
+    }
+    {
+      StopWatch watch;
+      const serverbench::Result result = raw.run("bare", {text, bareKey, std::to_string(bareVersion)});
+      bare.add(watch.microseconds());
+      if (std::atoll(PQcmdTuples(result.get())) != 1) throw std::runtime_error("raw libpq: the bare UPDATE missed");
+      ++bareVersion;
+    }
   }
+  const double engineTrips = engineStatements / options.posts;
+  const double rawTrips = rawStatements / options.posts;
   const std::string count = std::to_string(options.posts);
   return {{"One post (Edit, one field, Update), p50 of " + count, engine.median(), raw_.median(), engineTrips, rawTrips,
            "≤ 2× raw", 2.0, 0, ""},
           {"One post, p99 of " + count, engine.quantile(0.99), raw_.quantile(0.99), engineTrips, rawTrips, "≤ 2× raw",
            2.0, 0, spreadOf(engine, raw_)},
-          {"(where a post's time goes) raw libpq running the engine's two statements, p50", twoStatements.median(), 0,
-           2, 2, "diagnostic", 0, 0, "p99 " + serverbench::formatMicroseconds(twoStatements.quantile(0.99))}};
+          {"(the least a post can cost) raw libpq, one UPDATE guarded by the counter alone, p50", bare.median(), 0, 1, 1,
+           "diagnostic", 0, 0, "p99 " + serverbench::formatMicroseconds(bare.quantile(0.99))}};
 }
 
 Options parseOptions(int argc, char** argv) {

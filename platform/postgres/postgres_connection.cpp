@@ -1,5 +1,7 @@
 #include "platform/postgres/postgres_connection.h"
 
+#include <cstdlib>
+
 #include <libpq-fe.h>
 
 #include <algorithm>
@@ -86,11 +88,17 @@ std::int64_t PostgresResult::affectedRows() const noexcept {
 }
 
 PostgresConnection PostgresConnection::open(const std::string& connectionString, const std::string& applicationName) {
-  // expand_dbname lets "dbname" carry a whole URI or key=value string, and
-  // the later keys override what it says: the encoding is not negotiable.
-  const char* keys[] = {"dbname", "client_encoding", "fallback_application_name", nullptr};
-  const char* values[] = {connectionString.c_str(), "UTF8", applicationName.c_str(), nullptr};
-  pg_conn* connection = PQconnectdbParams(keys, values, 1);
+  // expand_dbname lets "dbname" carry a whole URI or key=value string; the
+  // keys after it override what it says (the encoding is not negotiable),
+  // the key before it is overridden by it. A server that does not answer
+  // would otherwise keep the program waiting for as long as the system's
+  // TCP retries last (minutes), so a connect gives up after 10 s unless the
+  // string or PGCONNECT_TIMEOUT says otherwise.
+  const bool timeoutGiven = std::getenv("PGCONNECT_TIMEOUT") != nullptr;
+  const char* keys[] = {"connect_timeout", "dbname", "client_encoding", "fallback_application_name", nullptr};
+  const char* values[] = {"10", connectionString.c_str(), "UTF8", applicationName.c_str(), nullptr};
+  const int first = timeoutGiven ? 1 : 0;
+  pg_conn* connection = PQconnectdbParams(keys + first, values + first, 1);
   if (connection == nullptr || PQstatus(connection) != CONNECTION_OK) {
     PostgresError failure = connectFailure(connection);
     if (connection != nullptr) PQfinish(connection);

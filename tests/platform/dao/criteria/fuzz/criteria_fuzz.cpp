@@ -81,7 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     finding("the PostgreSQL form compiles where the SQLite one does not", std::string(text));
   }
   const auto server = dao::criteria::compileCriteria(text, &resolve, dao::criteria::SqlDialect::Postgres);
-  if (server.parameters.size() != compiled.parameters.size() ||
+  // The server's form may carry fewer parameters than SQLite's (an index
+  // range alone answers "ab*" there), never a placeholder without one.
+  if (server.parameters.size() > compiled.parameters.size() ||
       server.whereSql.find("$" + std::to_string(server.parameters.size()) + "::") == std::string::npos) {
     if (!server.parameters.empty()) finding("the PostgreSQL placeholders do not match the parameters", server.whereSql);
   }

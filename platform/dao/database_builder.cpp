@@ -125,6 +125,34 @@ std::unique_ptr<InsertPlan> planInsert(SqliteConnection& sql, const std::string&
   return plan;
 }
 
+// Runs `work` (which inserts rows) inside a savepoint, so that a call that
+// fails inserts none of its rows; a value a unique field already holds
+// becomes 3022 naming the field. `kept`, a statement that outlives the call,
+// is reset whatever happens.
+template <class Work>
+void insertAllOrNothing(SqliteConnection& sql, SqliteStatement* kept, Work&& work) {
+  try {
+    sql.execute("SAVEPOINT zen_insert_rows");
+    try {
+      work();
+      if (kept != nullptr) kept->reset();
+      sql.execute("RELEASE zen_insert_rows");
+    } catch (...) {
+      if (kept != nullptr) kept->reset();
+      sql.execute("ROLLBACK TO zen_insert_rows");
+      sql.execute("RELEASE zen_insert_rows");
+      throw;
+    }
+  } catch (const SqliteError& failure) {
+    if (failure.primaryCode() == SQLITE_CONSTRAINT) {
+      const std::string_view message = failure.what();
+      const auto dot = message.rfind('.');
+      raise(error::duplicateValue, dot == std::string_view::npos ? std::string_view() : message.substr(dot + 1));
+    }
+    raise(error::unexpected, failure.what());
+  }
+}
+
 }  // namespace
 
 struct DatabaseBuilder::Impl {
@@ -286,9 +314,7 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
   }
   const TableSchema& schema = *plan->schema;
   SqliteStatement& insert = plan->statement;
-  try {
-    sql.execute("SAVEPOINT zen_insert_rows");
-    try {
+  insertAllOrNothing(sql, &insert, [&] {
       for (const std::vector<CellValue>& row : rows) {
         if (row.size() != columns.size()) refuseDefinition("Every row needs one value per named field.");
         // Every parameter is bound again below: no need to clear them.
@@ -323,22 +349,7 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
         }
         insert.step();
       }
-      insert.reset();
-      sql.execute("RELEASE zen_insert_rows");
-    } catch (...) {
-      insert.reset();
-      sql.execute("ROLLBACK TO zen_insert_rows");
-      sql.execute("RELEASE zen_insert_rows");
-      throw;
-    }
-  } catch (const SqliteError& failure) {
-    if (failure.primaryCode() == SQLITE_CONSTRAINT) {
-      const std::string_view message = failure.what();
-      const auto dot = message.rfind('.');
-      raise(error::duplicateValue, dot == std::string_view::npos ? std::string_view() : message.substr(dot + 1));
-    }
-    raise(error::unexpected, failure.what());
-  }
+  });
 }
 
 void DatabaseBuilder::commit() {
@@ -392,11 +403,9 @@ void DatabaseBuilder::insertCopiedRows(const std::string& table, const std::vect
   }
   names += quoteIdentifier(kRowVersionColumn);
   placeholders += "?" + std::to_string(++parameter);
-  try {
-    sql.execute("SAVEPOINT zen_insert_rows");
-    SqliteStatement insert =
-        sql.prepare("INSERT INTO " + quoteIdentifier(schema->sqlName) + "(" + names + ") VALUES(" + placeholders + ")");
-    try {
+  insertAllOrNothing(sql, nullptr, [&] {
+      SqliteStatement insert = sql.prepare("INSERT INTO " + quoteIdentifier(schema->sqlName) + "(" + names +
+                                           ") VALUES(" + placeholders + ")");
       for (const CopiedRow& row : rows) {
         if (row.values.size() != schema->columns.size()) refuseDefinition("Every row needs one value per field.");
         insert.reset();
@@ -410,22 +419,7 @@ void DatabaseBuilder::insertCopiedRows(const std::string& table, const std::vect
         insert.bindInteger(++index, row.version);
         insert.step();
       }
-      insert.reset();
-      sql.execute("RELEASE zen_insert_rows");
-    } catch (...) {
-      insert.reset();
-      sql.execute("ROLLBACK TO zen_insert_rows");
-      sql.execute("RELEASE zen_insert_rows");
-      throw;
-    }
-  } catch (const SqliteError& failure) {
-    if (failure.primaryCode() == SQLITE_CONSTRAINT) {
-      const std::string_view message = failure.what();
-      const auto dot = message.rfind('.');
-      raise(error::duplicateValue, dot == std::string_view::npos ? std::string_view() : message.substr(dot + 1));
-    }
-    raise(error::unexpected, failure.what());
-  }
+  });
 }
 
 void DatabaseBuilder::keepKeysAbove(const std::string& table, std::int64_t highestUsed) {

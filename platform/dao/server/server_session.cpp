@@ -82,13 +82,26 @@ PostgresConnection& ServerSession::connection(int statements) {
   return connection_;
 }
 
+const ServerSession::Statement& ServerSession::statement(const std::string& sql) {
+  auto [entry, added] = statementsByText_.try_emplace(sql);
+  if (added) {
+    entry->second.sql_ = sql;
+    entry->second.name_ = "zen_s" + std::to_string(statementsByText_.size());
+  }
+  return entry->second;
+}
+
 postgres::PostgresResult ServerSession::run(const std::string& sql, const std::vector<postgres::Parameter>& parameters,
                                             const TableSchema* table) {
+  return run(statement(sql), parameters, table);
+}
+
+postgres::PostgresResult ServerSession::run(const Statement& statement,
+                                            const std::vector<postgres::Parameter>& parameters,
+                                            const TableSchema* table) {
   PostgresConnection& connection = this->connection(1);
-  auto [name, added] = statementNames_.try_emplace(sql, std::string());
-  if (added) name->second = "zen_s" + std::to_string(statementNames_.size());
   try {
-    postgres::PostgresResult result = connection.queryPreparedInOneTrip(name->second, sql, parameters);
+    postgres::PostgresResult result = connection.queryPreparedInOneTrip(statement.name_, statement.sql_, parameters);
     rowsReceived_ += result.rows();
     return result;
   } catch (const PostgresError& failure) {

@@ -30,6 +30,19 @@ namespace dao::server {
 
 class ServerSession {
  public:
+  // A statement of this session: its text and the name it is prepared
+  // under on every connection the session makes. Handles live as long as
+  // the session, so a table keeps its own and a run looks nothing up.
+  class Statement {
+   public:
+    const std::string& sql() const noexcept { return sql_; }
+
+   private:
+    friend class ServerSession;
+    std::string sql_;
+    std::string name_;
+  };
+
   ServerSession(std::string connectionString, OpenSettings settings);
   ServerSession(const ServerSession&) = delete;
   ServerSession& operator=(const ServerSession&) = delete;
@@ -45,6 +58,10 @@ class ServerSession {
   // that a value would repeat (3022).
   postgres::PostgresResult run(const std::string& sql, const std::vector<postgres::Parameter>& parameters,
                                const TableSchema* table = nullptr);
+  postgres::PostgresResult run(const Statement& statement, const std::vector<postgres::Parameter>& parameters,
+                               const TableSchema* table = nullptr);
+  // The handle of `sql`: the same one for the same text.
+  const Statement& statement(const std::string& sql);
   // The connection itself, for the schema functions (connected first);
   // `statements` is what they will run on it, for statements().
   postgres::PostgresConnection& connection(int statements = 0);
@@ -64,7 +81,7 @@ class ServerSession {
   OpenSettings settings_;
   std::string server_;
   postgres::PostgresConnection connection_;
-  std::unordered_map<std::string, std::string> statementNames_;
+  std::unordered_map<std::string, Statement> statementsByText_;
   bool closed_ = false;
   int connects_ = 0;
   std::int64_t statements_ = 0;

@@ -63,8 +63,19 @@ ServerTable::ServerTable(std::shared_ptr<ServerSession> session, std::shared_ptr
     names += separator + quoted(table.columns[i].name);
     values += separator + placeholder(number) + "::" + columnType(i);
   }
-  insertSql_ = "INSERT INTO " + table_ + (number == 0 ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + values + ")") +
-               " RETURNING " + key_;
+  ServerSession& made = *session_;
+  insert_ = &made.statement("INSERT INTO " + table_ +
+                            (number == 0 ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + values + ")") +
+                            " RETURNING " + key_);
+  readByKey_ = &made.statement("SELECT " + selectList_ + " FROM " + table_ + " WHERE " + key_ + " = $1");
+  readBetween_ = &made.statement("SELECT " + selectList_ + " FROM " + table_ + " WHERE " + key_ +
+                                 " BETWEEN $1 AND $2 ORDER BY " + key_);
+  const std::string keyRange = " FROM " + table_ + " WHERE " + key_ + " > $1 AND " + key_ + " <= $2";
+  keysAfter_ = &made.statement("SELECT " + key_ + keyRange + " ORDER BY " + key_ + " LIMIT $3");
+  keysBefore_ = &made.statement("SELECT " + key_ + keyRange + " ORDER BY " + key_ + " DESC LIMIT $3");
+  keysBetween_ = &made.statement("SELECT " + key_ + " FROM " + table_ + " WHERE " + key_ + " BETWEEN $1 AND $2 ORDER BY " +
+                                 key_);
+  countBetween_ = &made.statement("SELECT count(*)" + keyRange);
 }
 
 std::string ServerTable::columnType(std::size_t column) const {
@@ -113,49 +124,37 @@ OpenedTable ServerTable::open(std::size_t rows) {
 
 void ServerTable::keysForward(std::int64_t after, std::int64_t bound, std::size_t limit,
                               std::vector<std::int64_t>& keys) {
-  const PostgresResult result = session_->run("SELECT " + key_ + " FROM " + table_ + " WHERE " + key_ + " > $1 AND " +
-                                                  key_ + " <= $2 ORDER BY " + key_ + " LIMIT $3",
-                                              {std::to_string(after), std::to_string(bound), limitOf(limit)}, &schema());
+  const PostgresResult result =
+      session_->run(*keysAfter_, {std::to_string(after), std::to_string(bound), limitOf(limit)}, &schema());
   for (int row = 0; row < result.rows(); ++row) keys.push_back(result.integer(row, 0));
 }
 
 void ServerTable::keysBackward(std::int64_t after, std::int64_t bound, std::size_t limit,
                                std::vector<std::int64_t>& keys) {
-  const PostgresResult result = session_->run("SELECT " + key_ + " FROM " + table_ + " WHERE " + key_ + " > $1 AND " +
-                                                  key_ + " <= $2 ORDER BY " + key_ + " DESC LIMIT $3",
-                                              {std::to_string(after), std::to_string(bound), limitOf(limit)}, &schema());
+  const PostgresResult result =
+      session_->run(*keysBefore_, {std::to_string(after), std::to_string(bound), limitOf(limit)}, &schema());
   for (int row = 0; row < result.rows(); ++row) keys.push_back(result.integer(row, 0));
 }
 
 std::vector<std::int64_t> ServerTable::keysBetween(std::int64_t low, std::int64_t high) {
   std::vector<std::int64_t> keys;
-  const PostgresResult result =
-      session_->run("SELECT " + key_ + " FROM " + table_ + " WHERE " + key_ + " BETWEEN $1 AND $2 ORDER BY " + key_,
-                    {std::to_string(low), std::to_string(high)}, &schema());
+  const PostgresResult result = session_->run(*keysBetween_, {std::to_string(low), std::to_string(high)}, &schema());
   keys.reserve(static_cast<std::size_t>(result.rows()));
   for (int row = 0; row < result.rows(); ++row) keys.push_back(result.integer(row, 0));
   return keys;
 }
 
 std::int64_t ServerTable::countKeys(std::int64_t after, std::int64_t bound) {
-  return session_
-      ->run("SELECT count(*) FROM " + table_ + " WHERE " + key_ + " > $1 AND " + key_ + " <= $2",
-            {std::to_string(after), std::to_string(bound)}, &schema())
-      .integer(0, 0);
+  return session_->run(*countBetween_, {std::to_string(after), std::to_string(bound)}, &schema()).integer(0, 0);
 }
 
 void ServerTable::readRows(std::int64_t low, std::int64_t high, std::vector<RowData>& rows) {
-  const PostgresResult result =
-      session_->run("SELECT " + selectList_ + " FROM " + table_ + " WHERE " + key_ + " BETWEEN $1 AND $2 ORDER BY " +
-                        key_,
-                    {std::to_string(low), std::to_string(high)}, &schema());
+  const PostgresResult result = session_->run(*readBetween_, {std::to_string(low), std::to_string(high)}, &schema());
   readRowsOf(result, 0, rows);
 }
 
 std::unique_ptr<RowSnapshot> ServerTable::readForEdit(std::int64_t key, RowData& row) {
-  const PostgresResult result =
-      session_->run("SELECT " + selectList_ + " FROM " + table_ + " WHERE " + key_ + " = $1", {std::to_string(key)},
-                    &schema());
+  const PostgresResult result = session_->run(*readByKey_, {std::to_string(key)}, &schema());
   if (result.rows() == 0) return nullptr;
   std::vector<RowData> rows(1);
   rows[0] = std::move(row);
@@ -169,31 +168,44 @@ std::unique_ptr<RowSnapshot> ServerTable::readForEdit(std::int64_t key, RowData&
   return snapshot;
 }
 
+const ServerSession::Statement& ServerTable::updateStatement(std::span<const std::size_t> written) {
+  for (const auto& [fields, statement] : updates_) {
+    if (std::equal(fields.begin(), fields.end(), written.begin(), written.end())) return *statement;
+  }
+  // One statement, so one transaction: it writes only where the row is
+  // still exactly as Edit read it, whoever changed it meanwhile and however.
+  // Parameters: the written values, the key, the version, then the stored
+  // value of every column.
+  const std::vector<ColumnSchema>& columns = schema().columns;
+  std::string sql = "UPDATE " + table_ + " SET ";
+  std::size_t number = 0;
+  for (const std::size_t column : written)
+    sql += quoted(columns[column].name) + " = " + placeholder(++number) + "::" + columnType(column) + ", ";
+  const std::string versionColumn = quoted(kRowVersionColumn);
+  sql += versionColumn + " = " + versionColumn + " + 1 WHERE " + key_ + " = " + placeholder(number + 1) + " AND " +
+         versionColumn + " = " + placeholder(number + 2);
+  number += 2;
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    sql += " AND " + quoted(columns[i].name) + " IS NOT DISTINCT FROM " + placeholder(++number) + "::" + columnType(i);
+  const ServerSession::Statement& statement = session_->statement(sql);
+  updates_.emplace_back(std::vector<std::size_t>(written.begin(), written.end()), &statement);
+  return statement;
+}
+
 void ServerTable::update(std::int64_t key, const RowSnapshot& snapshot, std::int64_t version,
                          std::span<const std::size_t> written, std::span<const automation::Variant> values) {
   requireWritable();
   const auto* stored = dynamic_cast<const ServerRowSnapshot*>(&snapshot);
   const std::vector<ColumnSchema>& columns = schema().columns;
   if (stored == nullptr || stored->stored.size() != columns.size()) raise(dao::error::invalidArgument);
-  // One statement, so one transaction: it writes only where the row is
-  // still exactly as Edit read it, whoever changed it meanwhile and however.
-  std::string sql = "UPDATE " + table_ + " SET ";
+  const ServerSession::Statement& statement = updateStatement(written);
   std::vector<Parameter> parameters;
-  for (const std::size_t column : written) {
-    parameters.push_back(toServerText(values[column], columns[column]));
-    sql += quoted(columns[column].name) + " = " + placeholder(parameters.size()) + "::" + columnType(column) + ", ";
-  }
-  const std::string versionColumn = quoted(kRowVersionColumn);
-  sql += versionColumn + " = " + versionColumn + " + 1 WHERE " + key_ + " = " + placeholder(parameters.size() + 1) +
-         " AND " + versionColumn + " = " + placeholder(parameters.size() + 2);
+  parameters.reserve(written.size() + 2 + columns.size());
+  for (const std::size_t column : written) parameters.push_back(toServerText(values[column], columns[column]));
   parameters.push_back(std::to_string(key));
   parameters.push_back(std::to_string(version));
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    parameters.push_back(stored->stored[i]);
-    sql += " AND " + quoted(columns[i].name) + " IS NOT DISTINCT FROM " + placeholder(parameters.size()) +
-           "::" + columnType(i);
-  }
-  if (session_->run(sql, parameters, &schema()).affectedRows() == 0) raise(dao::error::writeConflict);
+  parameters.insert(parameters.end(), stored->stored.begin(), stored->stored.end());
+  if (session_->run(statement, parameters, &schema()).affectedRows() == 0) raise(dao::error::writeConflict);
 }
 
 std::int64_t ServerTable::insert(std::span<const automation::Variant> values) {
@@ -203,7 +215,7 @@ std::int64_t ServerTable::insert(std::span<const automation::Variant> values) {
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (!columns[i].autoIncrement) parameters.push_back(toServerText(values[i], columns[i]));
   }
-  return session_->run(insertSql_, parameters, &schema()).integer(0, 0);
+  return session_->run(*insert_, parameters, &schema()).integer(0, 0);
 }
 
 void ServerTable::remove(std::int64_t key) {

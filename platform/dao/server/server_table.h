@@ -9,13 +9,13 @@
 // replaced, or deleted since fails with 3197 and nothing is written.
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/dao/server/server_session.h"
 #include "platform/dao/storage.h"
 #include "platform/postgres/postgres_connection.h"
 
 namespace dao::server {
-
-class ServerSession;
 
 class ServerTable final : public StoredTable {
  public:
@@ -46,12 +46,23 @@ class ServerTable final : public StoredTable {
   // The statement's rows from `firstRow`, each "key, version, values...".
   void readRowsOf(const postgres::PostgresResult& result, int firstColumn, std::vector<RowData>& rows) const;
   std::string columnType(std::size_t column) const;
+  // The guarded UPDATE writing `written`, made once per set of fields: an
+  // edit posts the same few fields again and again.
+  const ServerSession::Statement& updateStatement(std::span<const std::size_t> written);
 
   std::shared_ptr<ServerSession> session_;
   std::string table_;       // quoted
   std::string key_;         // the row key expression
   std::string selectList_;  // key, version, columns
-  std::string insertSql_;
+  // The statements every dynaset runs, made once per table.
+  const ServerSession::Statement* insert_ = nullptr;
+  const ServerSession::Statement* readByKey_ = nullptr;
+  const ServerSession::Statement* readBetween_ = nullptr;
+  const ServerSession::Statement* keysAfter_ = nullptr;
+  const ServerSession::Statement* keysBefore_ = nullptr;
+  const ServerSession::Statement* keysBetween_ = nullptr;
+  const ServerSession::Statement* countBetween_ = nullptr;
+  std::vector<std::pair<std::vector<std::size_t>, const ServerSession::Statement*>> updates_;
 };
 
 }  // namespace dao::server

@@ -96,23 +96,8 @@ void BoundLineEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void BoundLineEdit::inputMethodEvent(QInputMethodEvent* event) {
-  if (!event->commitString().isEmpty() && !hasFocus() && !composition_.delivering()) {
-    // Input-method text for a box the user has left is a late delivery:
-    // it edits nothing here (and the composition, if any, is over).
-    event->accept();
-    if (composition_.pending()) dropComposition();
-    return;
-  }
-  const InputMethodText kept = inputMethodText(event->commitString(), false);
-  if (kept.text != event->commitString()) {
-    QInputMethodEvent cleaned(event->preeditString(), event->attributes());
-    cleaned.setCommitString(kept.text, event->replacementStart(), event->replacementLength());
-    takeInputMethodEvent(cleaned);
-    event->accept();
-    if (kept.tabPressed) focusNextChild();
-    return;
-  }
-  takeInputMethodEvent(*event);
+  if (composition_.receive(*this, *event, false, [this](QInputMethodEvent& taken) { takeInputMethodEvent(taken); }))
+    focusNextChild();
 }
 
 void BoundLineEdit::takeInputMethodEvent(QInputMethodEvent& event) {

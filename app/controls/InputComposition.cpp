@@ -44,6 +44,27 @@ void InputComposition::drop(QWidget& target) {
   send(target, cleared);
 }
 
+bool InputComposition::receive(QWidget& target, QInputMethodEvent& event, bool keepLineBreaks,
+                               const std::function<void(QInputMethodEvent&)>& take) {
+  if (!event.commitString().isEmpty() && !target.hasFocus() && !delivering_) {
+    // Input-method text for a box the user has left is a late delivery:
+    // it edits nothing there (and the composition, if any, is over).
+    event.accept();
+    drop(target);
+    return false;
+  }
+  const InputMethodText kept = inputMethodText(event.commitString(), keepLineBreaks);
+  if (kept.text == event.commitString()) {
+    take(event);
+    return false;
+  }
+  QInputMethodEvent cleaned(event.preeditString(), event.attributes());
+  cleaned.setCommitString(kept.text, event.replacementStart(), event.replacementLength());
+  take(cleaned);
+  event.accept();
+  return kept.tabPressed;
+}
+
 InputMethodText inputMethodText(const QString& commit, bool keepLineBreaks) {
   InputMethodText result;
   QString text = commit;

@@ -21,11 +21,18 @@
 //    the target: a box takes that text even when the focus has already left
 //    it (input-method text arriving for a box without the focus is refused
 //    otherwise).
+//  - receive(target, event, keepLineBreaks, take) is where a box's
+//    inputMethodEvent() starts: a commit for a box without the focus (and
+//    not from commit()/drop()) is a late delivery and edits nothing (the
+//    composition is dropped); otherwise `take` gets the event, or a copy
+//    whose commit string is cut to what the box keeps. Returns true when
+//    the commit said the user pressed Tab: the box moves the focus on.
 //  - inputMethodText() is what a box keeps of an input method's commit
 //    string: no control character. A TAB in it means the user pressed Tab
 //    (ibus tables commit the composition followed by the TAB itself instead
 //    of passing the key on), which the box answers by moving the focus on.
 #include <QString>
+#include <functional>
 
 class QInputMethodEvent;
 class QWidget;
@@ -40,6 +47,8 @@ class InputComposition {
   void commit(QWidget& target);
   void drop(QWidget& target);
   bool delivering() const noexcept { return delivering_; }
+  [[nodiscard]] bool receive(QWidget& target, QInputMethodEvent& event, bool keepLineBreaks,
+                             const std::function<void(QInputMethodEvent&)>& take);
 
  private:
   void send(QWidget& target, QInputMethodEvent& event);

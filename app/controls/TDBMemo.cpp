@@ -109,22 +109,8 @@ void TDBMemo::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDBMemo::inputMethodEvent(QInputMethodEvent* event) {
-  if (!event->commitString().isEmpty() && !hasFocus() && !composition_.delivering()) {
-    // Input-method text for a memo the user has left edits nothing here.
-    event->accept();
-    if (composition_.pending()) composition_.drop(*this);
-    return;
-  }
-  const controls::InputMethodText kept = controls::inputMethodText(event->commitString(), true);
-  if (kept.text != event->commitString()) {
-    QInputMethodEvent cleaned(event->preeditString(), event->attributes());
-    cleaned.setCommitString(kept.text, event->replacementStart(), event->replacementLength());
-    takeInputMethodEvent(cleaned);
-    event->accept();
-    if (kept.tabPressed) focusNextChild();
-    return;
-  }
-  takeInputMethodEvent(*event);
+  if (composition_.receive(*this, *event, true, [this](QInputMethodEvent& taken) { takeInputMethodEvent(taken); }))
+    focusNextChild();
 }
 
 void TDBMemo::takeInputMethodEvent(QInputMethodEvent& event) {

@@ -23,7 +23,7 @@ done
 inner() {
   set -euo pipefail
   local rounds=30 posts=2000
-  [[ -n $quick ]] && { rounds=5; posts=300; }
+  [[ -n $quick ]] && { rounds=5; posts=1000; }
   "$build_dir/tools/zenmora-db" copy "$database" "$ZENMORA_TEST_POSTGRES" >&2
   local million_connection=""
   if [[ -n $million ]]; then

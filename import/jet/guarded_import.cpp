@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "import/jet/import_trace.h"
 #include "import/jet/jet_header.h"
 #include "import/jet/jet_importer.h"
 #include "import/jet/jet_reader.h"
@@ -73,6 +74,7 @@ void removeTemporaryFiles(const std::string& temporary) {
 }
 
 [[noreturn]] void childMain(const ImportCommand& command, const std::string& temporary) {
+  traceStep("child: started");
   // The limits hold for this process only: the user's shell is untouched.
 #ifndef __SANITIZE_ADDRESS__
   // (AddressSanitizer reserves terabytes of address space for its shadow
@@ -101,6 +103,7 @@ void removeTemporaryFiles(const std::string& temporary) {
       };
     }
     ImportReport report = importJetFile(command.source, temporary, options);
+    traceStep("child: imported");
     report.destination = command.destination;
     if (command.progress && terminal >= 0) {
       [[maybe_unused]] const auto written = ::write(terminal, "\n", 1);
@@ -120,6 +123,7 @@ void removeTemporaryFiles(const std::string& temporary) {
   }
   std::cout.flush();
   std::cerr.flush();
+  traceStep("child: ends");
   ::_exit(code);
 }
 
@@ -218,6 +222,7 @@ std::optional<std::string> refusalOfSource(const std::string& path) {
 }
 
 int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostream& err) {
+  traceStep("parent: started");
   const std::string prefix = "zenmora-db import: ";
   if (const auto refusal = refusalOfSource(command.source)) {
     err << prefix << "cannot import " << command.source << ": " << *refusal << "\n";
@@ -242,6 +247,7 @@ int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostre
 
   std::cout.flush();
   std::cerr.flush();
+  traceStep("parent: source checked, starting the child");
   const pid_t child = ::fork();
   if (child < 0) {
     err << prefix << "cannot start the reading process: " << std::strerror(errno) << "\n";
@@ -276,6 +282,7 @@ int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostre
     }
   }
   if (childDescriptor >= 0) ::close(childDescriptor);
+  traceStep("parent: child ended");
 
   const std::string childReport = readWholeFile(temporary + ".report");
   std::string libraryMessages = readWholeFile(temporary + ".messages");
@@ -314,7 +321,9 @@ int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostre
   if (childCode != 0) return fail(childReport.empty() ? "the reader failed" : childReport, kExitFailed);
 
   if (const auto problem = verify(temporary)) return fail(*problem, kExitFailed);
+  traceStep("parent: checked");
   syncPath(temporary, O_RDONLY);
+  traceStep("parent: synced");
   // link() never replaces: a file that appeared at the destination meanwhile is kept.
   if (::link(temporary.c_str(), destination.c_str()) != 0) {
     const int failure = errno;
@@ -323,6 +332,7 @@ int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostre
   }
   removeTemporaryFiles(temporary);
   syncPath(destination.parent_path().string(), O_RDONLY | O_DIRECTORY);
+  traceStep("parent: renamed, folder synced");
   out << childReport;
   if (command.reportFile && !writeWholeFile(*command.reportFile, childReport)) {
     err << prefix << "the database was imported, but the report could not be written to " << *command.reportFile << "\n";

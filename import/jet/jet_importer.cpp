@@ -125,7 +125,7 @@ class Importer {
     }
     report_.tables.insert(report_.tables.end(), created.begin(), created.end());
     if (!report_.invalidBytes.empty() && !options_.replaceInvalid) throw InvalidTextError(report_);
-    builder.commit();
+    builder.commit(options_.callerSyncs ? dao::DatabaseBuilder::Sync::byCaller : dao::DatabaseBuilder::Sync::beforeNaming);
     traceStep("child: committed");
     return report_;
   }

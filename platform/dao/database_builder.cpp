@@ -352,7 +352,7 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
   });
 }
 
-void DatabaseBuilder::commit() {
+void DatabaseBuilder::commit(Sync sync) {
   SqliteConnection& sql = impl_->connection();
   impl_->lastInsert.reset();
   try {
@@ -368,7 +368,7 @@ void DatabaseBuilder::commit() {
     raise(error::diskFailure, impl_->finalPath);
   }
   sql.close();
-  flushToDisk(impl_->buildPath);
+  if (sync == Sync::beforeNaming) flushToDisk(impl_->buildPath);
   // link() never replaces: whatever appeared at the path meanwhile is kept.
   if (::link(impl_->buildPath.c_str(), impl_->finalPath.c_str()) != 0) {
     const int failure = errno;

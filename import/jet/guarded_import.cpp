@@ -7,13 +7,13 @@
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "import/jet/import_trace.h"
 #include "import/jet/jet_header.h"
 #include "import/jet/jet_importer.h"
 #include "import/jet/jet_reader.h"
@@ -53,11 +54,14 @@ bool writeWholeFile(const std::string& path, const std::string& text) {
   return static_cast<bool>(out);
 }
 
-void syncPath(const std::string& path, int flags) {
+// 0, or the errno of the failure: a file or folder that cannot be synced
+// may not be on the disk, so the import must not say it is done.
+int syncPath(const std::string& path, int flags) {
   const int descriptor = ::open(path.c_str(), flags | O_CLOEXEC);
-  if (descriptor < 0) return;
-  ::fsync(descriptor);
+  if (descriptor < 0) return errno;
+  const int failure = ::fsync(descriptor) == 0 ? 0 : errno;
   ::close(descriptor);
+  return failure;
 }
 
 // Everything the child may have left under the temporary name, the
@@ -72,7 +76,8 @@ void removeTemporaryFiles(const std::string& temporary) {
   }
 }
 
-[[noreturn]] void childMain(const ImportCommand& command, const std::string& temporary) {
+[[noreturn]] void childMain(const ImportCommand& command, const std::string& temporary, int said) {
+  traceStep("child: started");
   // The limits hold for this process only: the user's shell is untouched.
 #ifndef __SANITIZE_ADDRESS__
   // (AddressSanitizer reserves terabytes of address space for its shadow
@@ -94,6 +99,7 @@ void removeTemporaryFiles(const std::string& temporary) {
   try {
     ImportOptions options;
     options.replaceInvalid = command.replaceInvalid;
+    options.callerSyncs = true;  // the parent syncs the file while it checks it
     if (command.progress && terminal >= 0) {
       options.progress = [terminal](const std::string& table, std::uint64_t rows) {
         const std::string line = fmt::format("\rreading {}: {} rows", table, rows);
@@ -101,6 +107,7 @@ void removeTemporaryFiles(const std::string& temporary) {
       };
     }
     ImportReport report = importJetFile(command.source, temporary, options);
+    traceStep("child: imported");
     report.destination = command.destination;
     if (command.progress && terminal >= 0) {
       [[maybe_unused]] const auto written = ::write(terminal, "\n", 1);
@@ -120,6 +127,9 @@ void removeTemporaryFiles(const std::string& temporary) {
   }
   std::cout.flush();
   std::cerr.flush();
+  traceStep("child: ends");
+  const unsigned char result = static_cast<unsigned char>(code);
+  [[maybe_unused]] const auto written = ::write(said, &result, 1);
   ::_exit(code);
 }
 
@@ -129,12 +139,27 @@ void removeTemporaryFiles(const std::string& temporary) {
 // counted against the rows read from the source. (The full integrity check
 // also looks every row up in each index, which doubles the time of the
 // check; an index is derived from its table and could be made again.)
+//
+// The file is opened as immutable: it is finished and closed (its log
+// checkpointed into it and removed), and only this process has its name, so
+// no locks and no shared-memory or log files are needed, and what is checked
+// is the file itself. Its first 2 MiB (all of a small file) are read
+// through a memory map, so those pages are not copied into a page cache of
+// their own; the rest of a large file goes through SQLite's usual small
+// cache, since every mapped page read counts as resident memory.
 std::optional<std::string> verify(const std::string& temporary) {
+  std::string uri = "file:";
+  for (const char c : temporary) {
+    if (std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-~", c)) uri += c;
+    else uri += fmt::format("%{:02X}", static_cast<unsigned char>(c));
+  }
+  uri += "?immutable=1";
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
     sqlite3_close(db);
     return "the new file cannot be opened for checking";
   }
+  sqlite3_exec(db, "PRAGMA mmap_size=2097152", nullptr, nullptr, nullptr);
   std::optional<std::string> problem;
   const auto column = [&](const std::string& sql) -> std::vector<std::string> {
     sqlite3_stmt* statement = nullptr;
@@ -218,6 +243,7 @@ std::optional<std::string> refusalOfSource(const std::string& path) {
 }
 
 int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostream& err) {
+  traceStep("parent: started");
   const std::string prefix = "zenmora-db import: ";
   if (const auto refusal = refusalOfSource(command.source)) {
     err << prefix << "cannot import " << command.source << ": " << *refusal << "\n";
@@ -240,42 +266,70 @@ int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostre
           .string();
   removeTemporaryFiles(temporary);
 
-  std::cout.flush();
-  std::cerr.flush();
-  const pid_t child = ::fork();
-  if (child < 0) {
+  // The child says on this pipe how it ended (one byte, its result code)
+  // once its files are complete, then exits: the check can start while the
+  // child's memory is still being given back. A child that dies without a
+  // word closes the pipe, and its exit status tells why.
+  int said[2] = {-1, -1};
+  if (::pipe2(said, O_CLOEXEC) != 0) {
     err << prefix << "cannot start the reading process: " << std::strerror(errno) << "\n";
     return kExitFailed;
   }
-  if (child == 0) childMain(command, temporary);
+  std::cout.flush();
+  std::cerr.flush();
+  traceStep("parent: source checked, starting the child");
+  const pid_t child = ::fork();
+  if (child < 0) {
+    const int failure = errno;
+    ::close(said[0]);
+    ::close(said[1]);
+    err << prefix << "cannot start the reading process: " << std::strerror(failure) << "\n";
+    return kExitFailed;
+  }
+  if (child == 0) {
+    ::close(said[0]);
+    childMain(command, temporary, said[1]);
+  }
+  ::close(said[1]);
 
+  // The child is reaped however this function ends.
+  struct Reaper {
+    pid_t child;
+    bool reaped = false;
+    ~Reaper() {
+      if (!reaped) ::waitpid(child, nullptr, 0);
+    }
+  } reaper{child};
   // The wall-clock limit also catches a reader that sleeps or blocks.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(command.timeLimitSeconds);
   int waitStatus = 0;
   bool timedOut = false;
-  // The child's end is waited for on a process descriptor, so it is seen at
-  // once; without one (an old kernel) the child is looked at every 20 ms.
-  const int childDescriptor = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+  std::optional<int> toldCode;
   for (;;) {
-    const pid_t done = ::waitpid(child, &waitStatus, WNOHANG);
-    if (done == child) break;
-    if (done < 0 && errno != EINTR) break;
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) {
       ::kill(child, SIGKILL);
       ::waitpid(child, &waitStatus, 0);
+      reaper.reaped = true;
       timedOut = true;
       break;
     }
-    if (childDescriptor >= 0) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
-      pollfd ended{childDescriptor, POLLIN, 0};
-      ::poll(&ended, 1, static_cast<int>(std::min<long long>(left, 1000)));
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+    pollfd readable{said[0], POLLIN, 0};
+    if (::poll(&readable, 1, static_cast<int>(std::min<long long>(left, 1000))) <= 0) continue;
+    unsigned char code = 0;
+    const ssize_t got = ::read(said[0], &code, 1);
+    if (got < 0 && errno == EINTR) continue;
+    if (got == 1) {
+      toldCode = code;
     } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      ::waitpid(child, &waitStatus, 0);
+      reaper.reaped = true;
     }
+    break;
   }
-  if (childDescriptor >= 0) ::close(childDescriptor);
+  ::close(said[0]);
+  traceStep("parent: child ended");
 
   const std::string childReport = readWholeFile(temporary + ".report");
   std::string libraryMessages = readWholeFile(temporary + ".messages");
@@ -289,7 +343,7 @@ int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostre
   if (timedOut)
     return fail(fmt::format("reading it took longer than {} seconds; the file may be damaged", command.timeLimitSeconds),
                 kExitFailed);
-  if (WIFSIGNALED(waitStatus)) {
+  if (!toldCode && WIFSIGNALED(waitStatus)) {
     const int signal = WTERMSIG(waitStatus);
     if (signal == SIGXCPU || signal == SIGKILL)
       return fail(fmt::format("reading it took longer than {} seconds; the file may be damaged", command.timeLimitSeconds),
@@ -297,7 +351,7 @@ int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostre
     return fail(fmt::format("the reader stopped on signal {} ({}); the file is damaged", signal, strsignal(signal)),
                 kExitFailed);
   }
-  const int childCode = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : kChildFailed;
+  const int childCode = toldCode ? *toldCode : WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : kChildFailed;
   if (childCode == kChildOutOfMemory)
     return fail(fmt::format("reading it needed more than {} MiB of memory; the file may be damaged",
                             command.memoryLimitBytes >> 20),
@@ -313,8 +367,18 @@ int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostre
   }
   if (childCode != 0) return fail(childReport.empty() ? "the reader failed" : childReport, kExitFailed);
 
-  if (const auto problem = verify(temporary)) return fail(*problem, kExitFailed);
-  syncPath(temporary, O_RDONLY);
+  // The file is synced to the disk while it is checked (the sync waits for
+  // the disk, the check for the processor); both are done before it is
+  // given its name.
+  int syncFailure = 0;
+  std::thread syncing([&] { syncFailure = syncPath(temporary, O_RDONLY); });
+  const std::optional<std::string> problem = verify(temporary);
+  traceStep("parent: checked");
+  syncing.join();
+  traceStep("parent: synced");
+  if (problem) return fail(*problem, kExitFailed);
+  if (syncFailure != 0)
+    return fail(fmt::format("the new file cannot be written to the disk: {}", std::strerror(syncFailure)), kExitFailed);
   // link() never replaces: a file that appeared at the destination meanwhile is kept.
   if (::link(temporary.c_str(), destination.c_str()) != 0) {
     const int failure = errno;
@@ -322,7 +386,15 @@ int runGuardedImport(const ImportCommand& command, std::ostream& out, std::ostre
     return fail(fmt::format("the new file cannot be given its name: {}", std::strerror(failure)), kExitFailed);
   }
   removeTemporaryFiles(temporary);
-  syncPath(destination.parent_path().string(), O_RDONLY | O_DIRECTORY);
+  if (const int failure = syncPath(destination.parent_path().string(), O_RDONLY | O_DIRECTORY); failure != 0) {
+    // The new name may not survive a power cut: the import is not done, and
+    // the name (this import's own new file) is taken back.
+    ::unlink(destination.c_str());
+    err << prefix << "cannot import " << command.source << ": the folder " << destination.parent_path().string()
+        << " cannot be written to the disk: " << std::strerror(failure) << "\n";
+    return kExitFailed;
+  }
+  traceStep("parent: renamed, folder synced");
   out << childReport;
   if (command.reportFile && !writeWholeFile(*command.reportFile, childReport)) {
     err << prefix << "the database was imported, but the report could not be written to " << *command.reportFile << "\n";

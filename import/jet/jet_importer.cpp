@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "import/jet/batch_writer.h"
+#include "import/jet/import_trace.h"
 #include "import/jet/jet_reader.h"
 #include "import/jet/text_decoder.h"
 #include "platform/dao/column_value.h"
@@ -93,11 +94,14 @@ class Importer {
     report_.format = reader_.isJet3() ? fmt::format("Jet 3 (Access 97), code page {}", reader_.codePage())
                                       : std::string("Jet 4 (Access 2000-2003), Unicode");
     report_.invalidReplaced = options.replaceInvalid;
+    traceStep("child: source opened, catalogue read");
   }
 
   ImportReport run(const std::string& destination) {
     planTables();
+    traceStep("child: tables planned");
     dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(destination);
+    traceStep("child: new file created");
     std::vector<TableTransfer> created;
     for (const schema::TableDefinition& table : schema::allTables()) {
       const auto planned = std::find_if(plans_.begin(), plans_.end(), [&](const TablePlan& p) { return p.program == &table; });
@@ -112,11 +116,17 @@ class Importer {
       }
       created.push_back({"", std::string(table.name), 0, written, true});
     }
+    traceStep("child: missing tables created and filled");
     for (TablePlan& plan : plans_) builder.createTable(plan.definition);
-    for (TablePlan& plan : plans_) copyRows(builder, plan);
+    traceStep("child: tables created");
+    for (TablePlan& plan : plans_) {
+      copyRows(builder, plan);
+      traceStep("child: table copied");
+    }
     report_.tables.insert(report_.tables.end(), created.begin(), created.end());
     if (!report_.invalidBytes.empty() && !options_.replaceInvalid) throw InvalidTextError(report_);
-    builder.commit();
+    builder.commit(options_.callerSyncs ? dao::DatabaseBuilder::Sync::byCaller : dao::DatabaseBuilder::Sync::beforeNaming);
+    traceStep("child: committed");
     return report_;
   }
 

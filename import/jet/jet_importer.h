@@ -44,6 +44,9 @@ struct ImportOptions {
   bool replaceInvalid = false;
   // Called now and then with the table being read and rows done so far.
   std::function<void(const std::string& table, std::uint64_t rows)> progress;
+  // The new file is left unsynced; the caller syncs it before it gives the
+  // file a lasting name.
+  bool callerSyncs = false;
 };
 
 // Reads `source` and creates the database at `destination` (which must not

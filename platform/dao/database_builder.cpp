@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <initializer_list>
 #include <random>
 
 #include "platform/automation/text_compare.h"
@@ -86,8 +88,18 @@ struct InsertPlan {
   std::vector<std::size_t> written;              // the fields the statement sets, in parameter order
   std::vector<std::size_t> cellOf;               // per field: its cell in a row, or kNotGiven
   std::vector<automation::Variant> defaults;     // per field: its default value
-  SqliteStatement statement;
+  SqliteStatement statement;                     // one row
+  // Several rows in one statement: each statement's fixed work (its start
+  // and end, the table's auto-increment counter read and written) is done
+  // once for them all. Made when a call brings that many rows.
+  std::size_t rowsPerStatement = 1;
+  SqliteStatement severalRows;
 };
+
+// Rows at most per statement, and parameters at most per statement (the
+// least any SQLite allows is 999).
+constexpr std::size_t kRowsPerStatement = 16;
+constexpr std::size_t kParametersPerStatement = 999;
 
 std::unique_ptr<InsertPlan> planInsert(SqliteConnection& sql, const std::string& table,
                                        const std::vector<std::string>& columns, bool keepKeys) {
@@ -122,23 +134,48 @@ std::unique_ptr<InsertPlan> planInsert(SqliteConnection& sql, const std::string&
   } catch (const SqliteError& failure) {
     raise(error::unexpected, failure.what());
   }
+  plan->rowsPerStatement =
+      plan->written.empty() ? 1 : std::min(kRowsPerStatement, kParametersPerStatement / plan->written.size());
   return plan;
+}
+
+// The statement that inserts plan.rowsPerStatement rows at once.
+void prepareSeveralRows(SqliteConnection& sql, InsertPlan& plan) {
+  const TableSchema& schema = *plan.schema;
+  std::string names;
+  std::string values;
+  for (std::size_t r = 0; r < plan.rowsPerStatement; ++r) {
+    values += r == 0 ? "(" : ", (";
+    for (std::size_t i = 0; i < plan.written.size(); ++i) {
+      if (r == 0) names += (i == 0 ? "" : ", ") + quoteIdentifier(schema.columns[plan.written[i]].name);
+      values += (i == 0 ? "?" : ", ?") + std::to_string(r * plan.written.size() + i + 1);
+    }
+    values += ")";
+  }
+  try {
+    plan.severalRows = sql.prepare("INSERT INTO " + quoteIdentifier(schema.sqlName) + "(" + names + ") VALUES" + values);
+  } catch (const SqliteError& failure) {
+    raise(error::unexpected, failure.what());
+  }
 }
 
 // Runs `work` (which inserts rows) inside a savepoint, so that a call that
 // fails inserts none of its rows; a value a unique field already holds
-// becomes 3022 naming the field. `kept`, a statement that outlives the call,
-// is reset whatever happens.
+// becomes 3022 naming the field. `kept`, statements that outlive the call,
+// are reset whatever happens.
 template <class Work>
-void insertAllOrNothing(SqliteConnection& sql, SqliteStatement* kept, Work&& work) {
+void insertAllOrNothing(SqliteConnection& sql, std::initializer_list<SqliteStatement*> kept, Work&& work) {
+  const auto resetKept = [&] {
+    for (SqliteStatement* statement : kept) statement->reset();
+  };
   try {
     sql.execute("SAVEPOINT zen_insert_rows");
     try {
       work();
-      if (kept != nullptr) kept->reset();
+      resetKept();
       sql.execute("RELEASE zen_insert_rows");
     } catch (...) {
-      if (kept != nullptr) kept->reset();
+      resetKept();
       sql.execute("ROLLBACK TO zen_insert_rows");
       sql.execute("RELEASE zen_insert_rows");
       throw;
@@ -313,46 +350,61 @@ void DatabaseBuilder::insert(const std::string& table, const std::vector<std::st
     plan = planInsert(sql, table, columns, keepKeys);
   }
   const TableSchema& schema = *plan->schema;
-  SqliteStatement& insert = plan->statement;
-  insertAllOrNothing(sql, &insert, [&] {
-      for (const std::vector<CellValue>& row : rows) {
-        if (row.size() != columns.size()) refuseDefinition("Every row needs one value per named field.");
-        // Every parameter is bound again below: no need to clear them.
-        sqlite3_reset(insert.handle());
-        for (std::size_t i = 0; i < plan->written.size(); ++i) {
-          const std::size_t field = plan->written[i];
-          const ColumnSchema& column = schema.columns[field];
-          const int parameter = static_cast<int>(i + 1);
-          if (plan->cellOf[field] == InsertPlan::kNotGiven) {
-            checkStoredValue(plan->defaults[field], column);
-            bindStoredValue(insert, parameter, plan->defaults[field], column);
-            continue;
-          }
-          const CellValue& cell = row[plan->cellOf[field]];
-          if (cell && column.isText()) {
-            // Text is stored as given: checked and bound without a copy
-            // (the row outlives the statement's step). No more bytes than
-            // the size cannot be more characters.
-            const int limit = column.textLimit();
-            if (limit > 0 && cell->size() > static_cast<std::size_t>(limit) &&
-                characterCount(*cell) > static_cast<std::size_t>(limit))
-              raise(error::textTooLong, column.name);
-            if (sqlite3_bind_text64(insert.handle(), parameter, cell->data(), cell->size(), SQLITE_STATIC,
-                                    SQLITE_UTF8) != SQLITE_OK)
-              raise(error::unexpected, sqlite3_errmsg(sql.handle()));
-            continue;
-          }
-          const automation::Variant value =
-              cell ? toStoredValue(automation::Variant(*cell), column) : automation::Variant::null();
-          checkStoredValue(value, column);
-          bindStoredValue(insert, parameter, value, column);
+  const std::size_t rowsAtOnce = plan->rowsPerStatement;
+  if (rowsAtOnce > 1 && rows.size() >= rowsAtOnce && !plan->severalRows.handle()) prepareSeveralRows(sql, *plan);
+  // Binds a row's values from parameter `first` + 1 on.
+  const auto bindRow = [&](SqliteStatement& insert, const std::vector<CellValue>& row, std::size_t first) {
+    if (row.size() != columns.size()) refuseDefinition("Every row needs one value per named field.");
+    for (std::size_t i = 0; i < plan->written.size(); ++i) {
+      const std::size_t field = plan->written[i];
+      const ColumnSchema& column = schema.columns[field];
+      const int parameter = static_cast<int>(first + i + 1);
+      if (plan->cellOf[field] == InsertPlan::kNotGiven) {
+        checkStoredValue(plan->defaults[field], column);
+        bindStoredValue(insert, parameter, plan->defaults[field], column);
+        continue;
+      }
+      const CellValue& cell = row[plan->cellOf[field]];
+      if (cell && column.isText()) {
+        // Text is stored as given: checked and bound without a copy
+        // (the row outlives the statement's step). No more bytes than
+        // the size cannot be more characters.
+        const int limit = column.textLimit();
+        if (limit > 0 && cell->size() > static_cast<std::size_t>(limit) &&
+            characterCount(*cell) > static_cast<std::size_t>(limit))
+          raise(error::textTooLong, column.name);
+        if (sqlite3_bind_text64(insert.handle(), parameter, cell->data(), cell->size(), SQLITE_STATIC,
+                                SQLITE_UTF8) != SQLITE_OK)
+          raise(error::unexpected, sqlite3_errmsg(sql.handle()));
+        continue;
+      }
+      const automation::Variant value =
+          cell ? toStoredValue(automation::Variant(*cell), column) : automation::Variant::null();
+      checkStoredValue(value, column);
+      bindStoredValue(insert, parameter, value, column);
+    }
+  };
+  insertAllOrNothing(sql, {&plan->statement, &plan->severalRows}, [&] {
+      // Every parameter is bound again below: no need to clear them.
+      std::size_t next = 0;
+      if (plan->severalRows.handle()) {
+        SqliteStatement& insert = plan->severalRows;
+        for (; rows.size() - next >= rowsAtOnce; next += rowsAtOnce) {
+          sqlite3_reset(insert.handle());
+          for (std::size_t r = 0; r < rowsAtOnce; ++r) bindRow(insert, rows[next + r], r * plan->written.size());
+          insert.step();
         }
+      }
+      SqliteStatement& insert = plan->statement;
+      for (; next < rows.size(); ++next) {
+        sqlite3_reset(insert.handle());
+        bindRow(insert, rows[next], 0);
         insert.step();
       }
   });
 }
 
-void DatabaseBuilder::commit() {
+void DatabaseBuilder::commit(Sync sync) {
   SqliteConnection& sql = impl_->connection();
   impl_->lastInsert.reset();
   try {
@@ -368,7 +420,7 @@ void DatabaseBuilder::commit() {
     raise(error::diskFailure, impl_->finalPath);
   }
   sql.close();
-  flushToDisk(impl_->buildPath);
+  if (sync == Sync::beforeNaming) flushToDisk(impl_->buildPath);
   // link() never replaces: whatever appeared at the path meanwhile is kept.
   if (::link(impl_->buildPath.c_str(), impl_->finalPath.c_str()) != 0) {
     const int failure = errno;
@@ -403,7 +455,7 @@ void DatabaseBuilder::insertCopiedRows(const std::string& table, const std::vect
   }
   names += quoteIdentifier(kRowVersionColumn);
   placeholders += "?" + std::to_string(++parameter);
-  insertAllOrNothing(sql, nullptr, [&] {
+  insertAllOrNothing(sql, {}, [&] {
       SqliteStatement insert = sql.prepare("INSERT INTO " + quoteIdentifier(schema->sqlName) + "(" + names +
                                            ") VALUES(" + placeholders + ")");
       for (const CopiedRow& row : rows) {

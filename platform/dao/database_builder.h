@@ -88,7 +88,12 @@ class DatabaseBuilder {
   // engine number the row; a number given twice fails with 3022.
   void insertRowsKeepingKeys(const std::string& table, const std::vector<std::string>& columns,
                              const std::vector<std::vector<CellValue>>& rows);
-  void commit();
+  // How commit() leaves the file: synced to the disk before it is given its
+  // name (the default), or not synced, for a caller that syncs the file
+  // itself before relying on it or naming it anything lasting (the import
+  // gives it a temporary name and syncs it while it checks it).
+  enum class Sync { beforeNaming, byCaller };
+  void commit(Sync sync = Sync::beforeNaming);
 
  private:
   struct Impl;

@@ -4,6 +4,8 @@
 // the import; the destination never overwritten.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "export/export_line.h"
 #include "platform/big5/big5.h"
 #include "tests/import/import_test_support.h"
@@ -139,6 +141,21 @@ TEST_F(Big5Jet3Import, ExistingDestinationIsNeverTouched) {
   EXPECT_NE(run.err.find("exists already; it is left as it is"), std::string::npos) << run.err;
   EXPECT_EQ(jettest::readBytes(destination_), "somebody's work");
   EXPECT_EQ(folder_.names(), (std::vector<std::string>{"NEW.mdb", "OLD.mdb"}));
+}
+
+// The finished file is opened for its check by a file: URI; characters that
+// mean something in a URI, and text that is not ASCII, are only names.
+TEST_F(Big5Jet3Import, NamesWithCharactersOfUrisAndChineseTextAreOnlyNames) {
+  const std::filesystem::path folder = folder_.path("舊 資料 100%");
+  std::filesystem::create_directory(folder);
+  jetimport::ImportCommand c = command();
+  c.destination = (folder / "new #1?a=b&c%20.mdb").string();
+  const jettest::ImportRun run = jettest::runImport(c);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"new #1?a=b&c%20.mdb"});
+  EXPECT_EQ(jettest::query(c.destination, "SELECT count(*) FROM \"0_Data_Input\"")[0][0], std::to_string(rows_.size()));
 }
 
 class InvalidBytesImport : public ::testing::Test {

@@ -146,6 +146,63 @@ TEST(Builder, RowsAreCheckedLikeAnUpdateAndAFailingCallInsertsNone) {
   EXPECT_EQ(fieldValue(recordset, "Age"), Variant(41));
 }
 
+// Large calls go in statements of several rows each, the rest one by one:
+// the rows keep their order, given keys and numbering, and a bad row
+// anywhere fails the whole call.
+TEST(Builder, ManyRowsAtOnceKeepOrderKeysAndAllOrNothing) {
+  TemporaryFolder folder;
+  const std::string path = folder.file("many.mdb");
+  {
+    dao::DatabaseBuilder builder = dao::DatabaseBuilder::createNew(path);
+    builder.createTable(peopleTable());
+    // 37 rows: every third without a key (numbered after the highest so far).
+    std::vector<std::vector<dao::CellValue>> rows;
+    for (int i = 0; i < 37; ++i) {
+      const dao::CellValue key = i % 3 == 2 ? std::nullopt : dao::CellValue(std::to_string(100 + 2 * i));
+      rows.push_back({key, "n" + std::to_string(i), "c" + std::to_string(i)});
+    }
+    builder.insertRowsKeepingKeys("People", {"ID", "Name", "Code"}, rows);
+    // A duplicate within the first several rows, then in the last single
+    // rows, then a row of the wrong width: nothing of those calls is kept.
+    std::vector<std::vector<dao::CellValue>> bad;
+    for (int i = 0; i < 20; ++i) bad.push_back({std::nullopt, "b" + std::to_string(i), "d" + std::to_string(i)});
+    bad[3][2] = "C5";
+    expectBuilderError([&] { builder.insertRowsKeepingKeys("People", {"ID", "Name", "Code"}, bad); }, 3022,
+                       "The changes were not saved: the value of field 'Code' is already in another record, and the "
+                       "field does not allow duplicates.");
+    bad[3][2] = "d3";
+    bad[19][2] = "c36";
+    expectBuilderError([&] { builder.insertRowsKeepingKeys("People", {"ID", "Name", "Code"}, bad); }, 3022,
+                       "The changes were not saved: the value of field 'Code' is already in another record, and the "
+                       "field does not allow duplicates.");
+    bad[19][2] = "d19";
+    bad[7].pop_back();
+    expectBuilderError([&] { builder.insertRowsKeepingKeys("People", {"ID", "Name", "Code"}, bad); }, 3001,
+                       "Every row needs one value per named field.");
+    builder.insertRows("People", {"Name"}, {{"last"}});
+    builder.commit();
+  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* statement = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT ID, Name FROM People ORDER BY rowid", -1, &statement, nullptr), SQLITE_OK);
+  std::string stored;
+  while (sqlite3_step(statement) == SQLITE_ROW)
+    stored += std::to_string(sqlite3_column_int64(statement, 0)) + "=" +
+              reinterpret_cast<const char*>(sqlite3_column_text(statement, 1)) + " ";
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  std::string expected;
+  std::int64_t highest = 0;
+  for (int i = 0; i < 37; ++i) {
+    const std::int64_t key = i % 3 == 2 ? highest + 1 : 100 + 2 * i;
+    highest = std::max(highest, key);
+    expected += std::to_string(key) + "=n" + std::to_string(i) + " ";
+  }
+  expected += std::to_string(highest + 1) + "=last ";
+  EXPECT_EQ(stored, expected);
+}
+
 TEST(Builder, APlainIndexIsInTheFinishedFileAndHoldsEveryRow) {
   // The index of a field that allows duplicates is made when the build is
   // committed; the finished file must hold it, whole.

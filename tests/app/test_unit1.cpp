@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "app/AppIcon.h"
 #include "app/Unit1.h"
 #include "app/program_start.h"
 #include "platform/gui/Application.h"
@@ -130,6 +131,11 @@ class TestUnit1 : public QObject {
     QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
     QVERIFY(!form_->windowIcon().pixmap(32, 32).isNull());
+    // Every size, read once for the application and the window alike.
+    const QIcon icon = programIcon();
+    QCOMPARE(icon.availableSizes().size(), 8);
+    QCOMPARE(form_->windowIcon().cacheKey(), icon.cacheKey());
+    QCOMPARE(programIcon().cacheKey(), icon.cacheKey());
   }
 
   void windowIsCentredOnTheScreenWhenShown() {

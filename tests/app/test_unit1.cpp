@@ -138,6 +138,23 @@ class TestUnit1 : public QObject {
     QCOMPARE(programIcon().cacheKey(), icon.cacheKey());
   }
 
+  void iconHasThePixelsOfItsPngs() {
+    // Made from pixels decoded at build time: every size as loading the PNG
+    // gives it, pixel for pixel.
+    const QIcon icon = programIcon();
+    QIcon fromFiles;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+      fromFiles.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    }
+    QCOMPARE(icon.availableSizes(), fromFiles.availableSizes());
+    for (const QSize& size : fromFiles.availableSizes()) {
+      const QImage made = icon.pixmap(size).toImage();
+      const QImage loaded = fromFiles.pixmap(size).toImage();
+      QCOMPARE(made.format(), loaded.format());
+      QVERIFY2(made == loaded, qPrintable(QStringLiteral("size %1").arg(size.width())));
+    }
+  }
+
   void windowIsCentredOnTheScreenWhenShown() {
     showForm();
     const QPoint screenCentre = QGuiApplication::primaryScreen()->geometry().center();

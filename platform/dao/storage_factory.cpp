@@ -36,8 +36,13 @@ ServerStorageSource& serverSource() noexcept {
   return source;
 }
 
+// `file` is the program's path with every link resolved (/proc/self/exe), so
+// the folder is resolved too before they are compared.
 bool isInside(const std::filesystem::path& file, const std::filesystem::path& folder) {
-  const std::filesystem::path relative = file.lexically_relative(folder);
+  std::error_code failed;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(folder, failed);
+  if (failed) return false;
+  const std::filesystem::path relative = file.lexically_relative(resolved);
   return !relative.empty() && *relative.begin() != "..";
 }
 

@@ -8,4 +8,6 @@
 
 // The 32 × 32 picture.
 QPixmap programIconPixmap();
+// All sizes; read once per application object (later calls return the same
+// icon), since reading them decodes every picture.
 QIcon programIcon();

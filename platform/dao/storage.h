@@ -206,16 +206,33 @@ class Storage {
 
 // Opens the database `name` names: a database server's when the name is a
 // connection string (typelib/database_names.h) and no file of that name exists,
-// through the server storage a program registered (3170 when it has none);
-// otherwise the database file (file_storage.h, whose errors it raises: 3024,
-// 3343, 3051, 3049, 3045). The single place where names of other storages
-// are told from file names.
+// through the program's server storage (below; 3170 when it has none or its
+// module cannot be loaded); otherwise the database file (file_storage.h, whose
+// errors it raises: 3024, 3343, 3051, 3049, 3045). The single place where
+// names of other storages are told from file names.
 std::shared_ptr<Storage> openStorage(const std::string& name, const OpenSettings& settings);
 
-// The server storage lives in a library of its own (it needs the server's
-// client library); a program that links it registers its opener here, before
-// main() runs (server_registration.cpp).
+// The server storage lives in a library of its own, because it needs the
+// server's client library. A program gets it in one of two ways, both set up
+// before main() runs:
+//  - linking it (zen_dao_server): it registers its opener here
+//    (server/server_registration.cpp);
+//  - naming where its module lies (server/server_module_location.cpp): the
+//    first server name opened loads the module (dlopen) and takes its opener
+//    from it; file names never load it. The module is looked for at
+//    `besideProgram`, a path relative to the folder of the running program
+//    (the installed layout), and, for a program that lies inside the folder
+//    `buildFolder`, at `built`. A module that cannot be loaded is looked for
+//    again at the next server name.
 using StorageOpener = std::shared_ptr<Storage> (*)(const std::string& name, const OpenSettings& settings);
 void registerServerStorage(StorageOpener opener) noexcept;
+// The three texts must live as long as the program (string literals).
+void registerServerStorageModule(const char* besideProgram, const char* buildFolder, const char* built) noexcept;
+
+// Why the server storage's module could not be loaded the last time it was
+// tried (the loader's own texts, one per place looked at); empty when it
+// was loaded or never tried. The engine's error stays 3170 with its
+// standard text.
+std::string serverStorageLoadFailure();
 
 }  // namespace dao

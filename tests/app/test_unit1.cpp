@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "app/AppIcon.h"
 #include "app/Unit1.h"
 #include "app/program_start.h"
 #include "platform/gui/Application.h"
@@ -130,6 +131,28 @@ class TestUnit1 : public QObject {
     QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
     QVERIFY(!form_->windowIcon().pixmap(32, 32).isNull());
+    // Every size, read once for the application and the window alike.
+    const QIcon icon = programIcon();
+    QCOMPARE(icon.availableSizes().size(), 8);
+    QCOMPARE(form_->windowIcon().cacheKey(), icon.cacheKey());
+    QCOMPARE(programIcon().cacheKey(), icon.cacheKey());
+  }
+
+  void iconHasThePixelsOfItsPngs() {
+    // Made from pixels decoded at build time: every size as loading the PNG
+    // gives it, pixel for pixel.
+    const QIcon icon = programIcon();
+    QIcon fromFiles;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+      fromFiles.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    }
+    QCOMPARE(icon.availableSizes(), fromFiles.availableSizes());
+    for (const QSize& size : fromFiles.availableSizes()) {
+      const QImage made = icon.pixmap(size).toImage();
+      const QImage loaded = fromFiles.pixmap(size).toImage();
+      QCOMPARE(made.format(), loaded.format());
+      QVERIFY2(made == loaded, qPrintable(QStringLiteral("size %1").arg(size.width())));
+    }
   }
 
   void windowIsCentredOnTheScreenWhenShown() {

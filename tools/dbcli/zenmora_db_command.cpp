@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "tools/dbbuild/builder_cli.h"
-#include "tools/dbcopy/database_copy.h"
+#include "tools/dbcli/copy_program.h"
 
 namespace dbcli {
 namespace {
@@ -72,17 +72,7 @@ int runZenmoraDb(const std::vector<std::string>& arguments, std::ostream& out, s
     command.progress = ::isatty(STDERR_FILENO) == 1;
     return jetimport::runGuardedImport(command, out, err);
   }
-  if (arguments[0] == "copy") {
-    dbcopy::CopyCommand command;
-    try {
-      command = dbcopy::parseCopyArguments(rest);
-    } catch (const std::invalid_argument& e) {
-      err << "zenmora-db copy: " << e.what() << "\n" << kUsage;
-      return dbcopy::kExitFailed;
-    }
-    command.progress = ::isatty(STDERR_FILENO) == 1;
-    return dbcopy::runCopy(command, out, err);
-  }
+  if (arguments[0] == "copy") return runCopyProgram(rest, err);
   err << "zenmora-db: unknown command " << arguments[0] << "\n" << kUsage;
   return jetimport::kExitFailed;
 }

@@ -159,6 +159,7 @@ void Dynaset::loadCurrent() {
       low = keyset_->rowIdAt(first);
     }
   }
+  if (low == high) takeFoundRow(rowId);
   current_ = reader_.read(rowId, low, high);
   currentLoaded_ = true;
 }

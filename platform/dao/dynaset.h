@@ -139,6 +139,9 @@ class Dynaset {
   void updateEditedRow();
   void insertNewRow();
 
+  // Hands the row the last search found to this cursor's reader when it is
+  // row `rowId` (the reader keeps it only while nothing was committed since).
+  void takeFoundRow(std::int64_t rowId);
   struct FindCache;
   static std::shared_ptr<FindCache> newFindCache();
 

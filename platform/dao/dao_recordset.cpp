@@ -39,6 +39,27 @@ std::shared_ptr<DaoCollection> DaoRecordset::fields() {
   return fields_;
 }
 
+automation::VariantArray DaoRecordset::fieldValues(const Arguments& arguments) {
+  const Variant& memosArgument = automation::argumentOrEmpty(arguments, 0);
+  const Variant& binariesArgument = automation::argumentOrEmpty(arguments, 1);
+  const bool memos = memosArgument.isEmpty() || memosArgument.asBoolean();
+  const bool binaries = binariesArgument.isEmpty() || binariesArgument.asBoolean();
+  Dynaset& current = cursor();
+  const std::vector<ColumnSchema>& columns = current.table().columns;
+  automation::VariantArray values(columns.size());
+  bool read = false;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const int type = columns[i].daoType;
+    if (!memos && type == dbMemo) continue;
+    if (!binaries && (type == dbVarBinary || type == dbLongBinary)) continue;
+    values[i] = current.value(i);
+    read = true;
+  }
+  // The errors of a row without a value asked for are those of its first field.
+  if (!read && !columns.empty()) current.value(0);
+  return values;
+}
+
 std::shared_ptr<DaoRecordset> DaoRecordset::clone() {
   auto copy = std::make_shared<DaoRecordset>(errorLog(), cursor().clone(), type_);
   return copy;
@@ -114,6 +135,8 @@ const automation::DispatchTable& DaoRecordset::dispatchTable() const {
             return self.state_->noMatch;
           })
           .property(member::kFields, [](Self& self) { return self.fields(); })
+          .indexedProperty(member::kFieldValues, 0, 2,
+                           [](Self& self, const Arguments& arguments) { return self.fieldValues(arguments); })
           .property(member::kName, [](Self& self) { return self.cursor().table().name; })
           .property(member::kType, [](Self& self) {
             self.cursor();

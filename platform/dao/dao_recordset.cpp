@@ -46,17 +46,14 @@ automation::VariantArray DaoRecordset::fieldValues(const Arguments& arguments) {
   const bool binaries = binariesArgument.isEmpty() || binariesArgument.asBoolean();
   Dynaset& current = cursor();
   const std::vector<ColumnSchema>& columns = current.table().columns;
+  const std::vector<Variant>& row = current.values();
   automation::VariantArray values(columns.size());
-  bool read = false;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const int type = columns[i].daoType;
     if (!memos && type == dbMemo) continue;
     if (!binaries && (type == dbVarBinary || type == dbLongBinary)) continue;
-    values[i] = current.value(i);
-    read = true;
+    values[i] = row[i];
   }
-  // The errors of a row without a value asked for are those of its first field.
-  if (!read && !columns.empty()) current.value(0);
   return values;
 }
 

@@ -95,6 +95,9 @@ class Dynaset {
   automation::ByteArray lastModified() const;
 
   const automation::Variant& value(std::size_t column);
+  // Every column's value at once: value(i) is values()[i], with value()'s
+  // errors. Valid until the cursor moves or the row is edited.
+  const std::vector<automation::Variant>& values();
   void setValue(std::size_t column, const automation::Variant& value);
 
   EditMode editMode() const noexcept { return editMode_; }

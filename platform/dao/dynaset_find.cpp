@@ -61,10 +61,8 @@ bool Dynaset::findFirst(std::string_view criteriaText) {
 void Dynaset::takeFoundRow(std::int64_t rowId) {
   RowData& found = findCache_->found;
   if (found.rowId != rowId || rowId == 0) return;
-  std::vector<RowData> rows(1);
-  rows.front() = std::move(found);
+  reader_.adoptRow(found, findCache_->foundStamp);
   found.rowId = 0;
-  reader_.adopt(std::move(rows), rowId, rowId, findCache_->foundStamp);
 }
 
 }  // namespace dao

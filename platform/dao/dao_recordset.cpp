@@ -1,5 +1,7 @@
 #include "platform/dao/dao_recordset.h"
 
+#include <algorithm>
+
 #include "platform/dao/engine_error.h"
 
 namespace dao {
@@ -47,12 +49,14 @@ automation::VariantArray DaoRecordset::fieldValues(const Arguments& arguments) {
   Dynaset& current = cursor();
   const std::vector<ColumnSchema>& columns = current.table().columns;
   const std::vector<Variant>& row = current.values();
+  const auto leftOut = [&](const ColumnSchema& column) {
+    return (!memos && column.daoType == dbMemo) ||
+           (!binaries && (column.daoType == dbVarBinary || column.daoType == dbLongBinary));
+  };
+  if (std::none_of(columns.begin(), columns.end(), leftOut)) return automation::VariantArray(row.begin(), row.end());
   automation::VariantArray values(columns.size());
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    const int type = columns[i].daoType;
-    if (!memos && type == dbMemo) continue;
-    if (!binaries && (type == dbVarBinary || type == dbLongBinary)) continue;
-    values[i] = row[i];
+    if (!leftOut(columns[i])) values[i] = row[i];
   }
   return values;
 }

@@ -7,7 +7,9 @@
 // (moves, Bookmark, FindFirst) and the first of them is asked for (setting
 // Bookmark reads at once, to report a deleted row), so changes others made
 // to it before are seen; they are then kept until the cursor lands again
-// (Move 0 re-reads the current row).
+// (Move 0 re-reads the current row). The row the last FindFirst of the
+// keyset found comes with the search and stands in for that read while
+// nothing has been committed since.
 //
 // Contract, by member (numbers are EngineError numbers):
 //  - Positions: before the first row (BOF), on a row, after the last (EOF);

@@ -275,8 +275,9 @@ std::shared_ptr<const CompiledFind> FileStoredTable::compileFind(std::string_vie
       compileFindCriteria(schema(), criteriaText, [](std::string_view text, const criteria::ColumnResolver& resolve) {
         return criteria::compileCriteria(text, resolve);
       });
-  // Only keys are searched (an index on the column then covers the search,
-  // and its matches sort cheaply); the row found is read when landing.
+  // The ordered search reads keys only (an index on the column then covers
+  // it, and its matches sort cheaply); findFirstWithRow's statement takes
+  // the lowest match's row along.
   auto search = std::make_shared<FileCompiledFind>();
   const std::string& key = schema().rowKeySql;
   const std::string from = " FROM " + quoteIdentifier(schema().sqlName);

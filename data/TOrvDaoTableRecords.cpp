@@ -43,15 +43,22 @@ bool TOrvDaoTable::LoadRecord(TRecordBuffer& buffer) {
     buffer.recordIndex = currentIndex_;
     buffer.bookmarkFlag = framework::bfCurrent;
     const std::size_t count = std::min(buffer.FieldCount(), fieldObjects_.size());
+    // Every value in one call (memos and binary values only where they are
+    // kept with the row); the array is in the order of Fields, as
+    // fieldObjects_ is.
+    static const automation::Arguments kWhichValues[2][2] = {{{false, false}, {false, true}}, {{true, false}, {true, true}}};
+    const automation::Variant row = recordset_->get(member::kFieldValues, kWhichValues[cacheMemos_][cacheBlobs_]);
+    const automation::VariantArray* values = row.arrayIf();
+    if (values == nullptr || values->size() < count) return false;
     for (std::size_t i = 0; i < count; ++i) {
       const int daoType = fieldInfo_[i].daoType;
       if ((IsMemo(daoType) && !cacheMemos_) || (IsBinaryBlob(daoType) && !cacheBlobs_)) {
-        // Only whether there is a value: its size, read without the value.
+        // Only whether there is a value: its size, as the field reports it.
         const std::int32_t size = fieldObjects_[i]->get(member::kFieldSize).asInt32();
         buffer.SetLoaded(i, size == 0 ? std::string() : std::to_string(size));
         continue;
       }
-      buffer.SetLoaded(i, BufferTextOf(fieldObjects_[i]->get(member::kValue)));
+      buffer.SetLoaded(i, BufferTextOf((*values)[i]));
     }
     return true;
   } catch (const std::exception&) {

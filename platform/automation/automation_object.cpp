@@ -50,9 +50,13 @@ const MemberEntry* DispatchTable::find(std::string_view name) const noexcept {
     std::size_t size;
     const MemberEntry* entry;
   };
-  thread_local RecentLookup recent[16] = {};
+  // Enough slots that the dozen or so members one operation of the table
+  // dataset names (a Locate, a record read) seldom push each other out.
+  constexpr std::size_t kRecentLookups = 64;
+  thread_local RecentLookup recent[kRecentLookups] = {};
+  const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(name.data());
   RecentLookup& slotForText =
-      recent[(reinterpret_cast<std::uintptr_t>(name.data()) >> 2 ^ reinterpret_cast<std::uintptr_t>(this) >> 5) & 15];
+      recent[(address >> 2 ^ address >> 8 ^ reinterpret_cast<std::uintptr_t>(this) >> 5) & (kRecentLookups - 1)];
   // The text at that address may have changed since (a reused buffer), so it
   // is compared again: exactly first, which is the common case and cheap.
   if (slotForText.table == this && slotForText.text == name.data() && slotForText.size == name.size() &&

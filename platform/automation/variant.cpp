@@ -126,7 +126,7 @@ VariantType typeOfIndex(std::size_t index) {
   static constexpr VariantType kTypes[] = {VariantType::Empty,  VariantType::Null,   VariantType::Boolean,
                                            VariantType::Int16,  VariantType::Int32,  VariantType::Double,
                                            VariantType::Currency, VariantType::Date, VariantType::Text,
-                                           VariantType::Bytes,  VariantType::Object};
+                                           VariantType::Bytes,  VariantType::Object, VariantType::Array};
   return kTypes[index];
 }
 
@@ -145,11 +145,14 @@ std::string_view variantTypeName(VariantType type) {
     case VariantType::Object: return "Dispatch";
     case VariantType::Boolean: return "Boolean";
     case VariantType::Bytes: return "Array Byte";
+    case VariantType::Array: return "Array Variant";
   }
   return "Unknown";
 }
 
 Variant::Variant(ObjectRef object) : value_(std::move(object)) {}
+
+Variant::Variant(VariantArray items) : value_(std::make_shared<const VariantArray>(std::move(items))) {}
 
 Variant Variant::null() {
   Variant value;
@@ -273,7 +276,13 @@ ObjectRef Variant::asObject() const {
   failConversion(VariantType::Object);
 }
 
-bool operator==(const Variant& a, const Variant& b) { return a.value_ == b.value_; }
+bool operator==(const Variant& a, const Variant& b) {
+  // Arrays compare by their items, not by the storage they share.
+  const VariantArray* itemsA = a.arrayIf();
+  const VariantArray* itemsB = b.arrayIf();
+  if (itemsA != nullptr && itemsB != nullptr) return *itemsA == *itemsB;
+  return a.value_ == b.value_;
+}
 
 std::string describe(const Variant& value) {
   switch (value.type()) {
@@ -281,6 +290,12 @@ std::string describe(const Variant& value) {
     case VariantType::Null: return "Null";
     case VariantType::Object: return "Dispatch";
     case VariantType::Text: return "String \"" + value.asText() + "\"";
+    case VariantType::Array: {
+      std::string text = "Array Variant(";
+      const VariantArray& items = *value.arrayIf();
+      for (std::size_t i = 0; i < items.size(); ++i) text += (i == 0 ? "" : ", ") + describe(items[i]);
+      return text + ")";
+    }
     default: return std::string(variantTypeName(value.type())) + " " + value.asText();
   }
 }

@@ -28,7 +28,8 @@ class AutomationObject;
 using ObjectRef = std::shared_ptr<AutomationObject>;
 using ByteArray = std::vector<std::uint8_t>;
 
-// The kinds, numbered as COM's VARTYPE codes (a byte array is VT_ARRAY|VT_UI1).
+// The kinds, numbered as COM's VARTYPE codes (a byte array is VT_ARRAY|VT_UI1,
+// an array of values VT_ARRAY|VT_VARIANT).
 enum class VariantType : int {
   Empty = 0,
   Null = 1,
@@ -41,6 +42,7 @@ enum class VariantType : int {
   Object = 9,
   Boolean = 11,
   Bytes = 0x2011,
+  Array = 0x200C,
 };
 
 // Name of a kind as error texts show it, e.g. "Null", "Integer", "String".
@@ -64,6 +66,10 @@ class VariantConversionError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+class Variant;
+// The items of an array value, in order.
+using VariantArray = std::vector<Variant>;
+
 class Variant {
  public:
   Variant() = default;  // Empty
@@ -77,6 +83,8 @@ class Variant {
   Variant(std::string_view text) : value_(std::string(text)) {}
   Variant(const char* text) : value_(std::string(text)) {}
   Variant(ByteArray bytes) : value_(std::move(bytes)) {}
+  // An array of values; copies of the Variant share the items, which never change.
+  explicit Variant(VariantArray items);
   Variant(ObjectRef object);
   // Any object handle (shared_ptr to a class derived from AutomationObject).
   template <class T>
@@ -109,6 +117,10 @@ class Variant {
   // Direct access without conversion; nullptr when the kind differs.
   const std::string* textIf() const noexcept { return std::get_if<std::string>(&value_); }
   const ByteArray* bytesIf() const noexcept { return std::get_if<ByteArray>(&value_); }
+  const VariantArray* arrayIf() const noexcept {
+    const auto* items = std::get_if<std::shared_ptr<const VariantArray>>(&value_);
+    return items != nullptr ? items->get() : nullptr;
+  }
 
   // Same kind and same value; objects compare by identity.
   friend bool operator==(const Variant& a, const Variant& b);
@@ -118,7 +130,8 @@ class Variant {
     friend bool operator==(NullTag, NullTag) { return true; }
   };
   using Storage = std::variant<std::monostate, NullTag, bool, std::int16_t, std::int32_t, double,
-                               Currency, Date, std::string, ByteArray, ObjectRef>;
+                               Currency, Date, std::string, ByteArray, ObjectRef,
+                               std::shared_ptr<const VariantArray>>;
   [[noreturn]] void failConversion(VariantType target) const;
   double numericValue(VariantType target) const;
 

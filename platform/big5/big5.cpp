@@ -69,6 +69,21 @@ bool utf8ToBig5ByTable(const CodeTable& table, std::string_view utf8, std::strin
       ++i;
       continue;
     }
+    if (first >= 0xE1 && first <= 0xEC && i + 2 < utf8.size()) {
+      // Three bytes with leads E1..EC (U+1000..U+CFFF, the ideographs among
+      // them) can be neither overlong nor surrogates: decoded in place.
+      const auto second = static_cast<unsigned char>(utf8[i + 1]);
+      const auto third = static_cast<unsigned char>(utf8[i + 2]);
+      if ((second & 0xC0) == 0x80 && (third & 0xC0) == 0x80) {
+        const char32_t codePoint = char32_t(first & 0x0F) << 12 | char32_t(second & 0x3F) << 6 | (third & 0x3F);
+        if (const std::uint16_t code = table.codeOf(codePoint)) {
+          out.push_back(static_cast<char>(code >> 8));
+          out.push_back(static_cast<char>(code & 0xFF));
+          i += 3;
+          continue;
+        }
+      }
+    }
     std::size_t length = 0;
     if (const char32_t codePoint = detail::decodeUtf8(utf8, i, length)) {
       if (const std::uint16_t code = table.codeOf(codePoint)) {

@@ -1,5 +1,7 @@
 #include "platform/dao/dao_recordset.h"
 
+#include <algorithm>
+
 #include "platform/dao/engine_error.h"
 
 namespace dao {
@@ -37,6 +39,26 @@ std::shared_ptr<DaoCollection> DaoRecordset::fields() {
     fields_ = std::make_shared<DaoCollection>("Fields", errorLog(), std::move(access));
   }
   return fields_;
+}
+
+automation::VariantArray DaoRecordset::fieldValues(const Arguments& arguments) {
+  const Variant& memosArgument = automation::argumentOrEmpty(arguments, 0);
+  const Variant& binariesArgument = automation::argumentOrEmpty(arguments, 1);
+  const bool memos = memosArgument.isEmpty() || memosArgument.asBoolean();
+  const bool binaries = binariesArgument.isEmpty() || binariesArgument.asBoolean();
+  Dynaset& current = cursor();
+  const std::vector<ColumnSchema>& columns = current.table().columns;
+  const std::vector<Variant>& row = current.values();
+  const auto leftOut = [&](const ColumnSchema& column) {
+    return (!memos && column.daoType == dbMemo) ||
+           (!binaries && (column.daoType == dbVarBinary || column.daoType == dbLongBinary));
+  };
+  if (std::none_of(columns.begin(), columns.end(), leftOut)) return automation::VariantArray(row.begin(), row.end());
+  automation::VariantArray values(columns.size());
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (!leftOut(columns[i])) values[i] = row[i];
+  }
+  return values;
 }
 
 std::shared_ptr<DaoRecordset> DaoRecordset::clone() {
@@ -114,6 +136,8 @@ const automation::DispatchTable& DaoRecordset::dispatchTable() const {
             return self.state_->noMatch;
           })
           .property(member::kFields, [](Self& self) { return self.fields(); })
+          .indexedProperty(member::kFieldValues, 0, 2,
+                           [](Self& self, const Arguments& arguments) { return self.fieldValues(arguments); })
           .property(member::kName, [](Self& self) { return self.cursor().table().name; })
           .property(member::kType, [](Self& self) {
             self.cursor();

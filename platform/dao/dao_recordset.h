@@ -79,6 +79,7 @@ class DaoRecordset final : public DaoObject {
 
  private:
   std::shared_ptr<DaoCollection> fields();
+  automation::VariantArray fieldValues(const automation::Arguments& arguments);
   std::shared_ptr<DaoRecordset> clone();
   void move(const automation::Arguments& arguments);
   std::shared_ptr<DaoCollection> properties();

@@ -159,6 +159,7 @@ void Dynaset::loadCurrent() {
       low = keyset_->rowIdAt(first);
     }
   }
+  if (low == high) takeFoundRow(rowId);
   current_ = reader_.read(rowId, low, high);
   currentLoaded_ = true;
 }
@@ -336,6 +337,16 @@ const automation::Variant& Dynaset::value(std::size_t column) {
   if (column >= table_->columns.size()) raise(error::itemNotFound);
   if (editMode_ != EditMode::None) return editValues_[column];
   return currentRow().values[column];
+}
+
+const std::vector<automation::Variant>& Dynaset::values() {
+  if (editMode_ == EditMode::None && current_ != nullptr && currentLoaded_ && position_.place == Place::OnRow &&
+      !keyset_->hasRemovals() && storage_->isOpen()) {
+    return current_->values;
+  }
+  requireOpen();
+  if (editMode_ != EditMode::None) return editValues_;
+  return currentRow().values;
 }
 
 void Dynaset::setValue(std::size_t column, const automation::Variant& value) {

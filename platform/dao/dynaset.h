@@ -7,7 +7,9 @@
 // (moves, Bookmark, FindFirst) and the first of them is asked for (setting
 // Bookmark reads at once, to report a deleted row), so changes others made
 // to it before are seen; they are then kept until the cursor lands again
-// (Move 0 re-reads the current row).
+// (Move 0 re-reads the current row). The row the last FindFirst of the
+// keyset found comes with the search and stands in for that read while
+// nothing has been committed since.
 //
 // Contract, by member (numbers are EngineError numbers):
 //  - Positions: before the first row (BOF), on a row, after the last (EOF);
@@ -95,6 +97,9 @@ class Dynaset {
   automation::ByteArray lastModified() const;
 
   const automation::Variant& value(std::size_t column);
+  // Every column's value at once: value(i) is values()[i], with value()'s
+  // errors. Valid until the cursor moves or the row is edited.
+  const std::vector<automation::Variant>& values();
   void setValue(std::size_t column, const automation::Variant& value);
 
   EditMode editMode() const noexcept { return editMode_; }
@@ -139,6 +144,9 @@ class Dynaset {
   void updateEditedRow();
   void insertNewRow();
 
+  // Hands the row the last search found to this cursor's reader when it is
+  // row `rowId` (the reader keeps it only while nothing was committed since).
+  void takeFoundRow(std::int64_t rowId);
   struct FindCache;
   static std::shared_ptr<FindCache> newFindCache();
 

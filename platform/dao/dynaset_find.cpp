@@ -32,6 +32,12 @@ struct Dynaset::FindCache {
 
   std::vector<Entry> entries;
   std::size_t next = 0;
+
+  // The row the last search found, read with its key, and the content stamp
+  // taken before that search: a cursor of the keyset landing on that row
+  // takes it instead of reading it, as long as nobody committed since.
+  RowData found;
+  std::uint64_t foundStamp = 0;
 };
 
 std::shared_ptr<Dynaset::FindCache> Dynaset::newFindCache() { return std::make_shared<FindCache>(); }
@@ -41,11 +47,22 @@ bool Dynaset::findFirst(std::string_view criteriaText) {
   // Stays valid for this call: nothing else reaches the cache meanwhile.
   const CompiledFind& search = findCache_->get(*stored_, criteriaText);
   const Keyset& keyset = *keyset_;
-  const std::optional<std::int64_t> found =
-      stored_->findFirst(search, [&keyset](std::int64_t rowId) { return keyset.contains(rowId); });
+  // Taken before the search, so that a commit racing with it makes the row
+  // found look stale (read again on landing), never fresh.
+  const std::uint64_t stamp = storage_->contentStamp();
+  const std::optional<std::int64_t> found = stored_->findFirstWithRow(
+      search, [&keyset](std::int64_t rowId) { return keyset.contains(rowId); }, findCache_->found);
+  findCache_->foundStamp = stamp;
   if (!found) return false;
   landOnKey(*found);
   return true;
+}
+
+void Dynaset::takeFoundRow(std::int64_t rowId) {
+  RowData& found = findCache_->found;
+  if (found.rowId != rowId || rowId == 0) return;
+  reader_.adoptRow(found, findCache_->foundStamp);
+  found.rowId = 0;
 }
 
 }  // namespace dao

@@ -21,7 +21,8 @@ class FileRowSnapshot final : public RowSnapshot {
 // A criteria text compiled to the statement that searches the table's keys.
 class FileCompiledFind final : public CompiledFind {
  public:
-  std::string sql;
+  std::string sql;          // the matching keys, ascending
+  std::string firstWithRowSql;  // the lowest matching key's row
   std::vector<criteria::SqlParameter> parameters;
 };
 
@@ -35,6 +36,10 @@ void bindParameter(SqliteStatement& statement, int index, const criteria::SqlPar
   } else {
     statement.bindNull(index);
   }
+}
+
+void bindParameters(SqliteStatement& statement, const std::vector<criteria::SqlParameter>& parameters) {
+  for (std::size_t i = 0; i < parameters.size(); ++i) bindParameter(statement, static_cast<int>(i + 1), parameters[i]);
 }
 
 }  // namespace
@@ -270,11 +275,17 @@ std::shared_ptr<const CompiledFind> FileStoredTable::compileFind(std::string_vie
       compileFindCriteria(schema(), criteriaText, [](std::string_view text, const criteria::ColumnResolver& resolve) {
         return criteria::compileCriteria(text, resolve);
       });
-  // Only keys are searched (an index on the column then covers the search,
-  // and its matches sort cheaply); the row found is read when landing.
+  // The ordered search reads keys only (an index on the column then covers
+  // it, and its matches sort cheaply); findFirstWithRow's statement takes
+  // the lowest match's row along.
   auto search = std::make_shared<FileCompiledFind>();
-  search->sql = "SELECT " + schema().rowKeySql + " FROM " + quoteIdentifier(schema().sqlName) + " WHERE (" +
-                compiled.whereSql + ") ORDER BY " + schema().rowKeySql;
+  const std::string& key = schema().rowKeySql;
+  const std::string from = " FROM " + quoteIdentifier(schema().sqlName);
+  search->sql = "SELECT " + key + from + " WHERE (" + compiled.whereSql + ") ORDER BY " + key;
+  // The lowest matching key with its row: min() walks the matches once
+  // without sorting them, and the row is read in the same statement.
+  search->firstWithRowSql = "SELECT " + selectList_ + from + " WHERE " + key + " = (SELECT min(" + key + ")" + from +
+                            " WHERE (" + compiled.whereSql + "))";
   search->parameters = std::move(compiled.parameters);
   return search;
 }
@@ -285,9 +296,7 @@ std::optional<std::int64_t> FileStoredTable::findFirst(const CompiledFind& compi
   SqliteStatement& statement = connection_->statement(search.sql);
   StatementUse use(statement);
   try {
-    for (std::size_t i = 0; i < search.parameters.size(); ++i) {
-      bindParameter(statement, static_cast<int>(i + 1), search.parameters[i]);
-    }
+    bindParameters(statement, search.parameters);
     while (statement.step()) {
       const std::int64_t key = statement.integer(0);
       if (accept(key)) return key;
@@ -296,6 +305,31 @@ std::optional<std::int64_t> FileStoredTable::findFirst(const CompiledFind& compi
     connection_->raiseSqliteFailure(failure);
   }
   return std::nullopt;
+}
+
+std::optional<std::int64_t> FileStoredTable::findFirstWithRow(const CompiledFind& compiled,
+                                                              const std::function<bool(std::int64_t)>& accept,
+                                                              RowData& row) {
+  const auto& search = dynamic_cast<const FileCompiledFind&>(compiled);
+  row.rowId = 0;
+  {
+    SqliteStatement& statement = connection_->statement(search.firstWithRowSql);
+    StatementUse use(statement);
+    try {
+      bindParameters(statement, search.parameters);
+      if (!statement.step()) return std::nullopt;  // nothing matches
+      const std::int64_t key = statement.integer(0);
+      if (accept(key)) {
+        readRow(statement, 0, row);
+        return key;
+      }
+    } catch (const SqliteError& failure) {
+      connection_->raiseSqliteFailure(failure);
+    }
+  }
+  // The lowest match is not one of the caller's rows (one added since by
+  // another program): the matches are searched in order.
+  return findFirst(compiled, accept);
 }
 
 }  // namespace dao

@@ -30,6 +30,9 @@ class FileStoredTable final : public StoredTable {
   std::shared_ptr<const CompiledFind> compileFind(std::string_view criteria) override;
   std::optional<std::int64_t> findFirst(const CompiledFind& compiled,
                                         const std::function<bool(std::int64_t)>& accept) override;
+  std::optional<std::int64_t> findFirstWithRow(const CompiledFind& compiled,
+                                               const std::function<bool(std::int64_t)>& accept,
+                                               RowData& row) override;
 
  private:
   // The row on which `statement` stands, its select list beginning at `firstColumn`.

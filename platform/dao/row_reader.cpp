@@ -1,6 +1,7 @@
 #include "platform/dao/row_reader.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace dao {
 
@@ -37,6 +38,14 @@ void RowReader::fetch(std::int64_t low, std::int64_t high) {
   table_.readRows(low, high, rows_);
   low_ = low;
   high_ = high;
+  valid_ = true;
+}
+
+void RowReader::adoptRow(RowData& row, std::uint64_t stamp) {
+  rows_.resize(1);
+  std::swap(rows_.front(), row);
+  low_ = high_ = rows_.front().rowId;
+  stamp_ = stamp;
   valid_ = true;
 }
 

@@ -32,6 +32,9 @@ class RowReader {
   // Keeps rows read elsewhere (keys ascending, covering [low, high]) as read
   // at `stamp`, a contentStamp() taken before they were read.
   void adopt(std::vector<RowData> rows, std::int64_t low, std::int64_t high, std::uint64_t stamp);
+  // Keeps the one row `row` (swapped in: `row` gets storage to reuse) as
+  // read at `stamp`.
+  void adoptRow(RowData& row, std::uint64_t stamp);
 
  private:
   void fetch(std::int64_t low, std::int64_t high);

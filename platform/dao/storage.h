@@ -151,6 +151,16 @@ class StoredTable {
   // `accept` is asked in ascending key order and must not use the storage.
   virtual std::optional<std::int64_t> findFirst(const CompiledFind& compiled,
                                                 const std::function<bool(std::int64_t)>& accept) = 0;
+  // findFirst, and where the storage can do so for much less than a read of
+  // its own, the row found as well, read in the same snapshot as its key,
+  // into `row`; row.rowId is the key found when it was read, 0 when not (and
+  // when nothing was found).
+  virtual std::optional<std::int64_t> findFirstWithRow(const CompiledFind& compiled,
+                                                       const std::function<bool(std::int64_t)>& accept,
+                                                       RowData& row) {
+    row.rowId = 0;
+    return findFirst(compiled, accept);
+  }
 
  protected:
   explicit StoredTable(std::shared_ptr<const TableSchema> schema) : schema_(std::move(schema)) {}

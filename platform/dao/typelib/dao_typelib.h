@@ -95,6 +95,13 @@ inline constexpr std::string_view kEdit = "Edit";
 inline constexpr std::string_view kEditMode = "EditMode";
 inline constexpr std::string_view kErrors = "Errors";
 inline constexpr std::string_view kFieldSize = "FieldSize";
+// Recordset.FieldValues([IncludeMemos], [IncludeBinaries]): the current
+// row's field values in one call, an array in the order of Fields, each as
+// its field's Value reads it (errors too: 3021 without a current row, 3167
+// when the row is deleted). Memo fields (IncludeMemos False) and VarBinary
+// and Long Binary fields (IncludeBinaries False) come as Empty instead;
+// both default to True.
+inline constexpr std::string_view kFieldValues = "FieldValues";
 inline constexpr std::string_view kFields = "Fields";
 inline constexpr std::string_view kFindFirst = "FindFirst";
 inline constexpr std::string_view kFormat = "Format";

@@ -22,6 +22,27 @@ TEST(VariantKinds, EachConstructorGivesItsKind) {
   EXPECT_EQ(Variant(automation::Date{1.5}).type(), VariantType::Date);
 }
 
+TEST(VariantKinds, ArraysHoldTheirItemsAndCompareByThem) {
+  const Variant items(automation::VariantArray{Variant(1), Variant::null(), Variant("x")});
+  EXPECT_EQ(items.type(), VariantType::Array);
+  ASSERT_NE(items.arrayIf(), nullptr);
+  EXPECT_EQ(items.arrayIf()->size(), 3u);
+  EXPECT_EQ(Variant("x").arrayIf(), nullptr);
+  const Variant copy = items;
+  EXPECT_EQ(copy.arrayIf(), items.arrayIf());  // copies share the items
+  EXPECT_EQ(items, Variant(automation::VariantArray{Variant(1), Variant::null(), Variant("x")}));
+  EXPECT_NE(items, Variant(automation::VariantArray{Variant(1), Variant::null(), Variant("y")}));
+  EXPECT_NE(items, Variant(automation::VariantArray{Variant(1), Variant::null()}));
+  EXPECT_EQ(describe(items), "Array Variant(Integer 1, Null, String \"x\")");
+  try {
+    items.asText();
+    FAIL();
+  } catch (const VariantConversionError& error) {
+    EXPECT_STREQ(error.what(), "Could not convert variant of type (Array Variant) into type (String)");
+  }
+  EXPECT_THROW(items.asInt32(), VariantConversionError);
+}
+
 TEST(VariantKinds, EmptyAndNullAreDifferentValues) {
   EXPECT_NE(Variant(), Variant::null());
   EXPECT_TRUE(Variant().isEmptyOrNull());

@@ -119,6 +119,34 @@ TEST_F(Fields, ValuesComeInTheKindOfTheirType) {
   EXPECT_EQ(fieldValue(recordset, "Greeting"), Variant("say \"hi\""));
 }
 
+// FieldValues: every field's Value in one call, in the order of Fields.
+TEST_F(Fields, FieldValuesAreTheFieldsValuesInOrder) {
+  ObjectRef recordset = session->openTable("Types");
+  const ObjectRef fields = recordset->getObject("Fields");
+  const auto valuesOneByOne = [&] {
+    automation::VariantArray values;
+    for (int i = 0; i < fields->get("Count").asInt32(); ++i) values.push_back(fields->getObject("Item", {i})->get("Value"));
+    return values;
+  };
+  const Variant all = recordset->get("FieldValues");
+  ASSERT_EQ(all.type(), VariantType::Array);
+  EXPECT_EQ(*all.arrayIf(), valuesOneByOne());
+  // During an edit, the values being edited.
+  recordset->call("Edit");
+  setField(recordset, "Loose", "changed");
+  EXPECT_EQ(*recordset->get("FieldValues").arrayIf(), valuesOneByOne());
+  const auto loose = static_cast<std::size_t>(fields->getObject("Item", {"Loose"})->get("OrdinalPosition").asInt32());
+  EXPECT_EQ((*recordset->get("FieldValues").arrayIf())[loose], Variant("changed"));
+  recordset->call("CancelUpdate");
+  // Long values left out on request: Empty, where the field's Value is Null.
+  const auto blob = static_cast<std::size_t>(fields->getObject("Item", {"Blob"})->get("OrdinalPosition").asInt32());
+  EXPECT_TRUE((*recordset->get("FieldValues", {true, false}).arrayIf())[blob].isEmpty());
+  EXPECT_TRUE((*recordset->get("FieldValues", {false, true}).arrayIf())[blob].isNull());
+  EXPECT_EQ((*recordset->get("FieldValues", {false, false}).arrayIf())[loose], Variant("x"));
+  recordset->call("MoveNext");
+  expectEngineError([&] { recordset->get("FieldValues"); }, 3021, "No current record.");
+}
+
 TEST_F(Fields, NewRowsStartWithTheDefaults) {
   ObjectRef recordset = session->openTable("Types");
   recordset->call("AddNew");

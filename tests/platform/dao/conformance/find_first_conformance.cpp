@@ -98,6 +98,46 @@ TEST_P(StorageFindFirst, ChangesOfOthersAreSearched) {
   EXPECT_EQ(locate(recordset, "([Code]  LIKE LCASE(\"new*\"))"), 7);
 }
 
+// The table's cursor moved to the row a clone found (Locate's way) shows the
+// row as it is at that moment: a change another program made after the find,
+// or one made through another recordset, is seen; without a change the row
+// is the one found.
+TEST_P(StorageFindFirst, TheRowFoundIsAsFreshAtTheLandingAsARead) {
+  createPeople(kPeople);
+  ObjectRef recordset = openTable();
+  const auto foundBy = [&](const std::string& criteria) {
+    ObjectRef clone = recordset->getObject("Clone");
+    clone->call("MoveFirst");
+    clone->call("FindFirst", {criteria});
+    EXPECT_FALSE(clone->get("NoMatch").asBoolean());
+    const Variant bookmark = clone->get("Bookmark");
+    clone->call("Close");
+    return bookmark;
+  };
+  Variant found = foundBy("([Code]  LIKE LCASE(\"b5*\"))");
+  database->execute("UPDATE \"People\" SET \"Name\" = 'Cyd' WHERE \"ID\" = 3");
+  recordset->put("Bookmark", found);
+  EXPECT_EQ(fieldValue(recordset, "Name").asText(), "Cyd");
+
+  found = foundBy("[Name] = \"Dee\"");
+  ObjectRef other = openTable();
+  other->call("FindFirst", {"[Name] = \"Dee\""});
+  other->call("Edit");
+  setField(other, "Age", 40);
+  other->call("Update");
+  recordset->put("Bookmark", found);
+  EXPECT_EQ(fieldValue(recordset, "Age").asInt32(), 40);
+
+  found = foundBy("[Name] = \"Eve\"");
+  recordset->put("Bookmark", found);
+  EXPECT_EQ(fieldValue(recordset, "Name").asText(), "Eve");
+  EXPECT_EQ(fieldValue(recordset, "Code").asText(), "A4[1");
+  // Deleted by another program after the find: the landing reports it.
+  found = foundBy("[Name] = \"Fay\"");
+  database->execute("DELETE FROM \"People\" WHERE \"ID\" = 6");
+  expectEngineError([&] { recordset->put("Bookmark", found); }, 3167, "Record is deleted.");
+}
+
 TEST_P(StorageFindFirst, BadCriteriaAreEngineErrors) {
   createPeople(kPeople);
   ObjectRef recordset = openTable();

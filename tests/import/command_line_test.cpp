@@ -46,4 +46,16 @@ TEST(ZenmoraDb, UnknownOrMissingCommandPrintsTheUsage) {
   }
 }
 
+// This test program has no zenmora-db-copy beside it nor where an install
+// puts it: the copy cannot start, says so, and copies nothing.
+TEST(ZenmoraDb, CopyWithoutItsProgramSaysWhatIsMissing) {
+  std::ostringstream out, err;
+  EXPECT_EQ(dbcli::runZenmoraDb({"copy", "a.mdb", "postgresql:///b"}, out, err), 1);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_NE(err.str().find("zenmora-db copy: cannot run zenmora-db-copy: No such file or directory (looked for "),
+            std::string::npos)
+      << err.str();
+  EXPECT_NE(err.str().find("nothing was copied"), std::string::npos) << err.str();
+}
+
 }  // namespace

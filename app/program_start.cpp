@@ -11,6 +11,7 @@
 #include "app/database_location.h"
 #include "app/noninteractive_boxes.h"
 #include "app/startup_trace.h"
+#include "platform/dao/typelib/database_names.h"
 #include "platform/gui/error_display.h"
 
 int runProgram(const ProgramOptions& options) {
@@ -32,6 +33,8 @@ int runProgram(const ProgramOptions& options) {
                      qPrintable(location.templatePath), qPrintable(location.path));
       }
     }
+    // A server database's storage loads while the form is built.
+    dao::prepareDatabaseStorage(database.toStdString());
     auto form = std::make_unique<TForm1>(nullptr, TForm1Options{}, std::move(database));
     if (!note.isEmpty()) form->ShowStartupNote(note);
     return form;

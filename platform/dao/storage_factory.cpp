@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "platform/dao/engine_error.h"
@@ -27,6 +28,12 @@ struct ServerStorageSource {
   const char* buildFolder = nullptr;
   const char* built = nullptr;
   std::string loadFailure;
+  // A load started ahead by prepareDatabaseStorage(); joined at exit, so
+  // the process never ends in the middle of the loader's work.
+  std::thread preparing;
+  ~ServerStorageSource() {
+    if (preparing.joinable()) preparing.join();
+  }
 };
 
 ServerStorageSource& serverSource() noexcept {
@@ -104,6 +111,21 @@ std::string serverStorageLoadFailure() {
   ServerStorageSource& source = serverSource();
   const std::lock_guard lock(source.mutex);
   return source.loadFailure;
+}
+
+void prepareDatabaseStorage(const std::string& name) noexcept {
+  std::error_code ignored;
+  if (!namesServerDatabase(name) || std::filesystem::exists(name, ignored)) return;
+  ServerStorageSource& source = serverSource();
+  const std::lock_guard lock(source.mutex);
+  if (source.opener != nullptr || source.besideProgram == nullptr || source.preparing.joinable()) return;
+  try {
+    // serverOpener() takes the mutex: an open that comes first waits for
+    // this load instead of starting its own.
+    source.preparing = std::thread([] { serverOpener(); });
+  } catch (const std::system_error&) {
+    // No thread to spare: the open loads the storage itself.
+  }
 }
 
 std::shared_ptr<Storage> openStorage(const std::string& name, const OpenSettings& settings) {

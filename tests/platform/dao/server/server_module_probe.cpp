@@ -4,17 +4,23 @@
 // engine, as the program opens one, and prints one line per name: the rows
 // of its table "People" or the engine's error, and whether the server's
 // client library is loaded by then. After a failure it also prints why the
-// module could not be loaded, when it was looked for. server_module_test runs
+// module could not be loaded, when it was looked for. "--prepare NAME" gives
+// the engine the start-up hint for NAME first (prints nothing); "--loaded"
+// waits up to 10 s for the client library to be loaded without opening
+// anything and prints whether it is. server_module_test runs
 // it from the build folder and from copies laid out as installed.
 #include <dlfcn.h>
 
+#include <chrono>
 #include <iostream>
+#include <thread>
 #include <string>
 
 #include "platform/automation/class_registry.h"
 #include "platform/automation/com_init.h"
 #include "platform/automation/ole_exception.h"
 #include "platform/dao/storage.h"
+#include "platform/dao/typelib/database_names.h"
 
 namespace {
 
@@ -42,6 +48,17 @@ std::string rowsOf(const std::string& name) {
 int main(int argc, char** argv) {
   automation::ScopedComInitialization com;
   for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--prepare" && i + 1 < argc) {
+      dao::prepareDatabaseStorage(argv[++i]);
+      continue;
+    }
+    if (std::string(argv[i]) == "--loaded") {
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+      while (!clientLibraryLoaded() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::cout << "client library " << (clientLibraryLoaded() ? "loaded" : "not loaded") << "\n";
+      continue;
+    }
     std::string outcome;
     std::string why;
     try {

@@ -72,6 +72,22 @@ TEST_F(ServerModule, FromTheBuildFolderAServerNameLoadsTheModuleAndAFileDoesNot)
   EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 5) << output;
 }
 
+// The start-up hint loads the storage on a thread of its own; an open that
+// follows at once waits for that load and then works as without the hint. A
+// file name loads nothing, and so does a hint whose load fails: the open
+// tries again and reports it.
+TEST_F(ServerModule, TheStartUpHintLoadsTheStorageAheadOnlyForAServer) {
+  EXPECT_EQ(run(ZEN_SERVER_MODULE_PROBE, {"--prepare", file, file}), "3 rows; client library not loaded\n");
+  EXPECT_EQ(run(ZEN_SERVER_MODULE_PROBE, {"--prepare", server.connectionString(), server.connectionString(), file}),
+            "4 rows; client library loaded\n3 rows; client library loaded\n");
+  EXPECT_EQ(run(ZEN_SERVER_MODULE_PROBE, {"--prepare", server.connectionString(), "--loaded", server.connectionString()}),
+            "client library loaded\n4 rows; client library loaded\n");
+
+  const fs::path program = installedProbe(folder.path() / "usr");
+  const std::string output = run(program, {"--prepare", server.connectionString(), server.connectionString()});
+  EXPECT_TRUE(output.starts_with("3170 Could not find installable ISAM.; client library not loaded\nmodule: ")) << output;
+}
+
 TEST_F(ServerModule, AnInstalledProgramFindsTheModuleInItsPrivateLibraryFolder) {
   const fs::path root = folder.path() / "usr";
   const fs::path program = installedProbe(root);

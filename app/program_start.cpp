@@ -11,7 +11,7 @@
 #include "app/database_location.h"
 #include "app/noninteractive_boxes.h"
 #include "app/startup_trace.h"
-#include "platform/dao/typelib/database_names.h"
+#include "data/TOrvDaoDatabase.h"
 #include "platform/gui/error_display.h"
 
 int runProgram(const ProgramOptions& options) {
@@ -34,7 +34,7 @@ int runProgram(const ProgramOptions& options) {
       }
     }
     // A server database's storage loads while the form is built.
-    dao::prepareDatabaseStorage(database.toStdString());
+    data::TOrvDaoDatabase::PrepareEngineFor(database.toStdString());
     auto form = std::make_unique<TForm1>(nullptr, TForm1Options{}, std::move(database));
     if (!note.isEmpty()) form->ShowStartupNote(note);
     return form;

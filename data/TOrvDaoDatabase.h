@@ -74,6 +74,13 @@ class TOrvDaoDatabase : public framework::TComponent {
 
   void Loaded() override;
 
+  // A program's start-up hint, before it builds the window whose components
+  // will open `database`: the engine may begin readying what that database
+  // needs (a server database's storage loads in the background meanwhile).
+  // Changes nothing a component sees; never fails, since the open itself
+  // reports whatever is wrong. Needs COM initialised on this thread.
+  static void PrepareEngineFor(const std::string& database) noexcept;
+
   // ---- Published properties (layout order) ----
   // Informational: the component's own version "9.10"; a stored value is ignored.
   const std::string& ComponentVersion() const noexcept { return componentVersion_; }

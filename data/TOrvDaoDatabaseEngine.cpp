@@ -8,6 +8,7 @@
 #include "platform/automation/com_init.h"
 #include "platform/automation/system_registry.h"
 #include "platform/dao/typelib/dao_typelib.h"
+#include "platform/dao/typelib/database_names.h"
 
 namespace data {
 
@@ -43,6 +44,17 @@ void TOrvDaoDatabase::ReleaseCom() noexcept {
   if (!comInitialized_) return;
   comInitialized_ = false;
   automation::CoUninitialize();
+}
+
+void TOrvDaoDatabase::PrepareEngineFor(const std::string& database) noexcept {
+  // Only a server database has anything to ready; a file opens as before
+  // without even an engine object made here.
+  if (!namesServerDatabase(database)) return;
+  try {
+    if (automation::ObjectRef engine = TryCreate("DAO.DBEngine.36")) engine->call(member::kPrepareDatabase, {database});
+  } catch (const std::exception&) {
+    // An engine without the hint opens the database all the same.
+  }
 }
 
 std::string TOrvDaoDatabase::ProgId(std::string_view version) const {

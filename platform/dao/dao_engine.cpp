@@ -7,6 +7,7 @@
 #include "platform/dao/dao_object.h"
 #include "platform/dao/dao_workspace.h"
 #include "platform/dao/engine_error.h"
+#include "platform/dao/storage.h"
 
 namespace dao {
 
@@ -189,6 +190,8 @@ const automation::DispatchTable& DaoEngine::dispatchTable() const {
           .method(member::kOpenDatabase, 1, 4,
                   [](Self& self, const Arguments& arguments) { return self.workspaces_->defaultWorkspace()->openDatabase(arguments); })
           .method(member::kIdle, 0, 1, [](Self&, const Arguments& arguments) { (void)integerArgument(arguments, 0, 0); })
+          .method(member::kPrepareDatabase, 1, 1,
+                  [](Self&, const Arguments& arguments) { prepareDatabaseStorage(textArgument(arguments, 0)); })
           .property(member::kErrors, [](Self& self) { return self.errors(); })
           .property(member::kProperties, [](Self& self) { return self.properties(); })
           .build();

@@ -222,6 +222,14 @@ class Storage {
 // names of other storages are told from file names.
 std::shared_ptr<Storage> openStorage(const std::string& name, const OpenSettings& settings);
 
+// DBEngine.PrepareDatabase: for a server database whose storage is loaded
+// on demand, the loading (the storage and the server's client library, some
+// milliseconds) starts now on a thread of its own, so that it overlaps the
+// program's other start-up work and the open later waits only for what is
+// left of it. Nothing for a file name, or when the storage is there already;
+// never fails (a load that fails is tried again, and reported, by the open).
+void prepareDatabaseStorage(const std::string& name) noexcept;
+
 // The server storage lives in a library of its own, because it needs the
 // server's client library. A program gets it in one of two ways, both set up
 // before main() runs:

@@ -45,6 +45,24 @@ TEST_F(Connection, CreationProbesTheEngineAndTakesTheRegisteredWorkgroupFile) {
   EXPECT_EQ(db.DatabaseLanguage(), "");
 }
 
+// The start-up hint reaches the engine only for a server's connection
+// string, and a missing engine or one that does not take it costs nothing
+// but the hint (the open reports whatever is wrong).
+TEST_F(Connection, TheStartUpHintAsksTheEngineOnlyAboutAServerAndNeverFails) {
+  automation::ScopedComInitialization com;  // as the program has it before its window
+  automation::CallRecorder calls;
+  TOrvDaoDatabase::PrepareEngineFor(path);
+  TOrvDaoDatabase::PrepareEngineFor("postgresql://team@db.example/lexora");
+  EXPECT_EQ(calls.sequence(), std::vector<std::string>{"DBEngine.PrepareDatabase"});
+  EXPECT_EQ(calls.calls().at(0).arguments.at(0).asText(), "postgresql://team@db.example/lexora");
+  {
+    automation::ScopedClassRemoval noEngine("DAO.DBEngine.36");
+    TOrvDaoDatabase::PrepareEngineFor("service=team");
+  }
+  automation::ScopedClassRegistration older("DAO.DBEngine.36", [] { return dao::createEngine(); });
+  EXPECT_EQ(calls.count("PrepareDatabase"), 1u);
+}
+
 TEST_F(Connection, CreationFailsWithoutComOrWithoutAnEngine) {
   {
     automation::ScopedCoInitializeFailure failing;

@@ -123,6 +123,11 @@ inline constexpr std::string_view kMoveLast = "MoveLast";
 inline constexpr std::string_view kMoveNext = "MoveNext";
 inline constexpr std::string_view kMovePrevious = "MovePrevious";
 inline constexpr std::string_view kName = "Name";
+// DBEngine.PrepareDatabase(Name), this engine's own: a hint a program gives
+// as soon as it knows which database it will open, before it builds its
+// window. A server database's storage starts loading in the background; the
+// open itself is unchanged. Never fails; nothing for a file.
+inline constexpr std::string_view kPrepareDatabase = "PrepareDatabase";
 inline constexpr std::string_view kNetworkFileSystem = "NetworkFileSystem";  // the engine's own: "NFS", "SMB2", ... or empty on a local disk
 inline constexpr std::string_view kNoMatch = "NoMatch";
 inline constexpr std::string_view kNumber = "Number";

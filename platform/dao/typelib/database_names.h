@@ -6,7 +6,6 @@
 // with the engine's own reading of the name.
 //
 // Dependency-free, like dao_typelib.h.
-#include <string>
 #include <string_view>
 
 namespace dao {
@@ -30,14 +29,5 @@ constexpr bool namesServerDatabase(std::string_view name) noexcept {
   while (i < name.size() && name[i] == ' ') ++i;
   return i < name.size() && name[i] == '=';
 }
-
-// A hint a client may give as soon as it knows which database it will open:
-// for a server database whose storage is loaded on demand, the loading (the
-// storage and the server's client library, some milliseconds) starts now on
-// a thread of its own, so that it overlaps the client's other start-up work
-// and the open later waits only for what is left of it. Does nothing for a
-// file name, or when the storage is there already; never fails (a load that
-// fails is tried again, and reported, by the open). Implemented by the engine.
-void prepareDatabaseStorage(const std::string& name) noexcept;
 
 }  // namespace dao

@@ -20,7 +20,6 @@
 #include "platform/automation/com_init.h"
 #include "platform/automation/ole_exception.h"
 #include "platform/dao/storage.h"
-#include "platform/dao/typelib/database_names.h"
 
 namespace {
 
